@@ -1,0 +1,35 @@
+#include "core/BuildConfig.h"
+
+#include <cstdlib>
+
+#include "core/BuildDefaults.h"
+
+namespace vantrel {
+namespace {
+
+std::string WithoutTrailingSlashes(std::string url) {
+    while (!url.empty() && url.back() == '/') url.pop_back();
+    return url;
+}
+
+}  // namespace
+
+std::string ServerBaseURL() {
+    const char* fromEnvironment = std::getenv("VANTREL_SERVER");
+    if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
+        return WithoutTrailingSlashes(fromEnvironment);
+    }
+    return WithoutTrailingSlashes(VANTREL_BUILTIN_SERVER_URL);
+}
+
+const std::string& VendorWebSite() {
+    static const std::string site = WithoutTrailingSlashes(VANTREL_BUILTIN_WEB_SITE);
+    return site;
+}
+
+const std::string& SupportEmail() {
+    static const std::string email = VANTREL_BUILTIN_SUPPORT_EMAIL;
+    return email;
+}
+
+}  // namespace vantrel

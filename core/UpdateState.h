@@ -1,0 +1,31 @@
+// The update state that lives across runs.
+#pragma once
+
+#include <cstdint>
+
+namespace vantrel {
+
+enum TUpdateStatus : std::uint8_t {
+    StatusNone = 0,         // no download begun
+    StatusDownloading = 1,  // a download was started, running or paused
+    StatusDownloaded = 2,   // package complete, ready to install
+};
+
+// The update modes, equal to the item index of the main window's mode list.
+enum TUpdateMode : std::uint8_t {
+    ModeNever = 0,
+    ModeDaily = 1,
+    ModeWeekly = 2,
+    ModeMonthly = 3,
+};
+
+struct TUpdateState {
+    std::uint8_t Status = StatusNone;
+    std::uint32_t DownloadingVersion = 0;  // packed version; meaningful while downloading
+    std::uint8_t Mode = ModeNever;
+    // Days since 30 December 1899, the fraction being the time of day;
+    // 0 while Mode is ModeNever.
+    double NextScheduledUpdate = 0;
+};
+
+}  // namespace vantrel

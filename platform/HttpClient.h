@@ -1,0 +1,34 @@
+// Blocking HTTP GET on libcurl's easy interface.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantrel::platform {
+
+struct HttpRequestOptions {
+    std::string userAgent;
+    long connectTimeoutMs = 5000;
+    // Longest time the transfer may go without receiving a byte.
+    long receiveTimeoutMs = 50000;
+    // Bytes kept at most; a longer body is cut there, like a broken-off transfer.
+    std::size_t maxBodyBytes = 128u * 1024u * 1024u;
+    std::vector<std::string> extraHeaders;
+};
+
+struct HttpFetchResult {
+    // True when the server answered with an HTTP status line, whatever the
+    // status: the body (possibly partial) is then in the output.
+    bool gotResponse = false;
+    long status = 0;
+    // curl's description of what went wrong, empty when the transfer completed.
+    std::string error;
+};
+
+// Fetches `url`, appending the response body to `body`. Never throws for
+// network failures; they are reported in the result.
+HttpFetchResult FetchUrl(const std::string& url, std::vector<std::uint8_t>& body,
+                         const HttpRequestOptions& options);
+
+}  // namespace vantrel::platform

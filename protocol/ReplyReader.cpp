@@ -1,0 +1,159 @@
+#include "protocol/ReplyReader.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "protocol/ReplyContainer.h"
+#include "protocol/ServerMessages.h"
+
+namespace vantrel {
+namespace {
+
+// The record sits in the 76 bytes before the trailer.
+constexpr std::size_t kRecordFromEnd = kProductVersionRecSize + kReplyTrailerSize;
+
+// Sequential reader over a body. Reading past the end never touches memory
+// outside the body: a text is cut at the end, and a field whose bytes are
+// missing reads as empty (length 0, flag 0).
+class TReplyBodyReader {
+public:
+    explicit TReplyBodyReader(std::span<const std::uint8_t> body) : FBody(body) {}
+
+    std::string ReadText() {
+        const std::int32_t length = ReadInt32();
+        if (length <= 0) return {};
+        const std::size_t take = std::min(static_cast<std::size_t>(length), Remaining());
+        std::string text(reinterpret_cast<const char*>(FBody.data() + FPos), take);
+        FPos += take;
+        return text;
+    }
+
+    std::uint8_t ReadByte() {
+        if (Remaining() < 1) return 0;
+        return FBody[FPos++];
+    }
+
+    // Everything from the current position to the end; the reader is then at the end.
+    std::span<const std::uint8_t> TakeRest() {
+        auto rest = FBody.subspan(FPos);
+        FPos = FBody.size();
+        return rest;
+    }
+
+private:
+    std::size_t Remaining() const { return FBody.size() - FPos; }
+
+    std::int32_t ReadInt32() {
+        if (Remaining() < 4) {
+            FPos = FBody.size();
+            return 0;
+        }
+        const auto value = static_cast<std::int32_t>(ReadUInt32LE(FBody.data() + FPos));
+        FPos += 4;
+        return value;
+    }
+
+    std::span<const std::uint8_t> FBody;
+    std::size_t FPos = 0;
+};
+
+void ReadProjectFields(TReplyBodyReader& body, TProjectInfo& info) {
+    info.ProductTitle = body.ReadText();
+    info.ProductDescription = body.ReadText();
+    info.ProductFeatures = body.ReadText();
+    info.WebSiteURL = body.ReadText();
+    info.DownloadURL = body.ReadText();
+    const std::uint8_t hasLogo = body.ReadByte();
+    info.ProductLogo.Clear();
+    if (hasLogo != 0) {
+        // The picture takes the rest of the body, so the texts after it are
+        // always empty when a logo is present.
+        const auto jpeg = body.TakeRest();
+        info.ProductLogo.LoadFromBuffer(jpeg.data(), jpeg.size());
+    }
+    info.NewVersionDescription = body.ReadText();
+    info.NewVersionBugFixes = body.ReadText();
+    info.NewVersionAddons = body.ReadText();
+    info.Promotion = body.ReadText();
+}
+
+bool ReadProjectInfoReply(std::span<const std::uint8_t> reply, const TReplyHeader& header,
+                          TProjectInfo& info, TProductVersionRec& available,
+                          std::string& errorMessage) {
+    // 72 to 83 bytes hold a header but no room for the product record.
+    if (reply.size() < kRecordFromEnd) {
+        errorMessage = IncorrectDataMessage();
+        return false;
+    }
+    if (header.Compressed != 0) {
+        const std::vector<std::uint8_t> body = DecompressBody(reply, header);
+        TReplyBodyReader reader(body);
+        ReadProjectFields(reader, info);
+    } else {
+        TReplyBodyReader reader(reply.subspan(kReplyHeaderSize));
+        ReadProjectFields(reader, info);
+    }
+
+    const auto record = reply.subspan(reply.size() - kRecordFromEnd).first<kProductVersionRecSize>();
+    TProductVersionRec offered = ReadProductVersionRec(record);
+    // The name becomes a file in the download directory; one that could
+    // point elsewhere is refused rather than trusted.
+    if (offered.Found && !IsSafePackageFileName(offered.FileName)) {
+        errorMessage = IncorrectDataMessage();
+        return false;
+    }
+    available = offered;
+    return true;
+}
+
+}  // namespace
+
+bool IsSafePackageFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return c == '/' || c == '\\' || u < 0x20 || u == 0x7F;
+    });
+}
+
+bool ReadProjectReply(std::span<const std::uint8_t> reply, TProjectInfo& info,
+                      TProductVersionRec& available, std::string& errorMessage) {
+    errorMessage.clear();
+    try {
+        if (reply.empty()) {
+            errorMessage = NotSupportedMessage();
+            return false;
+        }
+        if (!CheckReplyIntegrity(reply)) {
+            errorMessage = BadDataMessage();
+            return false;
+        }
+        // An intact reply too short for its header is of no known kind.
+        const std::optional<TReplyHeader> header = ReadReplyHeader(reply);
+        if (!header) {
+            errorMessage = IncorrectDataMessage();
+            return false;
+        }
+        switch (header->Kind) {
+            case kReplyKindProjectInfo:
+                return ReadProjectInfoReply(reply, *header, info, available, errorMessage);
+            case kReplyKindError: {
+                TReplyBodyReader reader(reply.subspan(kReplyHeaderSize));
+                errorMessage = ServerErrorMessage(reader.ReadText());
+                return false;
+            }
+            default:
+                errorMessage = IncorrectDataMessage();
+                return false;
+        }
+    } catch (const std::bad_alloc&) {
+        errorMessage = SystemErrorMessage("Out of memory");
+    } catch (const std::exception& failure) {
+        errorMessage = SystemErrorMessage(failure.what());
+    }
+    return false;
+}
+
+}  // namespace vantrel

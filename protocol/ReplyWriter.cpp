@@ -1,0 +1,127 @@
+#include "protocol/ReplyWriter.h"
+
+#include <zlib.h>
+
+#include <climits>
+#include <stdexcept>
+
+#include "protocol/ReplyContainer.h"
+
+namespace vantrel {
+namespace {
+
+void AppendUInt32LE(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+void PutUInt32LE(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint32_t CheckedSize(std::size_t size, const char* what) {
+    if (size > INT32_MAX) throw std::length_error(std::string(what) + " is larger than 2 GiB");
+    return static_cast<std::uint32_t>(size);
+}
+
+std::vector<std::uint8_t> ProjectBody(const TProjectReplyContent& c) {
+    std::vector<std::uint8_t> body;
+    for (const std::string* text :
+         {&c.ProductTitle, &c.ProductDescription, &c.ProductFeatures, &c.WebSiteURL,
+          &c.DownloadURL}) {
+        AppendReplyText(body, *text);
+    }
+    if (!c.ProductLogo.empty()) {
+        body.push_back(1);
+        body.insert(body.end(), c.ProductLogo.begin(), c.ProductLogo.end());
+        return body;
+    }
+    body.push_back(0);
+    for (const std::string* text : {&c.NewVersionDescription, &c.NewVersionBugFixes,
+                                    &c.NewVersionAddons, &c.Promotion}) {
+        AppendReplyText(body, *text);
+    }
+    return body;
+}
+
+}  // namespace
+
+void AppendInt32LE(std::vector<std::uint8_t>& out, std::int32_t value) {
+    AppendUInt32LE(out, static_cast<std::uint32_t>(value));
+}
+
+void AppendReplyText(std::vector<std::uint8_t>& out, std::string_view text) {
+    AppendInt32LE(out, static_cast<std::int32_t>(CheckedSize(text.size(), "a text")));
+    out.insert(out.end(), text.begin(), text.end());
+}
+
+std::vector<std::uint8_t> AssembleReply(const TReplyFrame& frame) {
+    std::vector<std::uint8_t> reply(kReplyHeaderSize, 0);
+    reply[52] = frame.Kind;
+    reply[53] = frame.Compressed;
+    PutUInt32LE(reply, 56, frame.CompressedSize);
+    PutUInt32LE(reply, 60, frame.BodySize);
+    reply.insert(reply.end(), frame.Body.begin(), frame.Body.end());
+    if (frame.Available) {
+        const auto record = WriteProductVersionRec(*frame.Available);
+        reply.insert(reply.end(), record.begin(), record.end());
+    }
+    const std::uint32_t payload = CheckedSize(reply.size(), "the reply");
+    const std::uint32_t sum = ReplyByteSum(reply);
+    AppendUInt32LE(reply, payload);
+    AppendUInt32LE(reply, sum);
+    return reply;
+}
+
+std::vector<std::uint8_t> BuildProjectReply(const TProjectReplyContent& content) {
+    const bool textsAfterLogo = !content.NewVersionDescription.empty() ||
+                                !content.NewVersionBugFixes.empty() ||
+                                !content.NewVersionAddons.empty() || !content.Promotion.empty();
+    if (!content.ProductLogo.empty() && textsAfterLogo) {
+        throw std::invalid_argument(
+            "a logo takes the rest of the reply body: NewVersionDescription, "
+            "NewVersionBugFixes, NewVersionAddons and Promotion must be empty when "
+            "ProductLogo is given");
+    }
+    TReplyFrame frame;
+    frame.Kind = kReplyKindProjectInfo;
+    frame.Available = content.Available;
+    std::vector<std::uint8_t> body = ProjectBody(content);
+    if (content.Compressed) {
+        frame.Compressed = 1;
+        frame.BodySize = CheckedSize(body.size(), "the body");
+        if (frame.BodySize > kMaxBodySize) {
+            throw std::length_error("the body is larger than the client accepts (64 MiB)");
+        }
+        frame.Body = DeflateRaw(body);
+        frame.CompressedSize = CheckedSize(frame.Body.size(), "the compressed body");
+    } else {
+        frame.Body = std::move(body);
+    }
+    return AssembleReply(frame);
+}
+
+std::vector<std::uint8_t> BuildErrorReply(std::string_view text) {
+    TReplyFrame frame;
+    frame.Kind = kReplyKindError;
+    AppendReplyText(frame.Body, text);
+    return AssembleReply(frame);
+}
+
+std::vector<std::uint8_t> DeflateRaw(std::span<const std::uint8_t> data) {
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
+        throw std::runtime_error("zlib could not start compressing");
+    }
+    std::vector<std::uint8_t> out(deflateBound(&stream, static_cast<uLong>(data.size())));
+    stream.next_in = const_cast<Bytef*>(data.data());
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int rc = deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    if (rc != Z_STREAM_END) throw std::runtime_error("zlib could not compress the body");
+    return out;
+}
+
+}  // namespace vantrel

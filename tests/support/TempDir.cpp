@@ -1,0 +1,48 @@
+#include "tests/support/TempDir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace vantrel::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    FPath = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(FPath, ignored);
+}
+
+void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& text) {
+    WriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+static std::filesystem::path FromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') {
+        throw std::runtime_error(std::string(name) + " is not set; run the tests through ctest");
+    }
+    return value;
+}
+
+std::filesystem::path SourceDir() { return FromEnvironment("VANTREL_SOURCE_DIR"); }
+std::filesystem::path BinDir() { return FromEnvironment("VANTREL_BIN_DIR"); }
+
+}  // namespace vantrel::test
