@@ -8,7 +8,8 @@ namespace vantrel {
 namespace {
 
 std::string WithoutTrailingSlashes(std::string url) {
-    while (!url.empty() && url.back() == '/') url.pop_back();
+    while (!url.empty() && url.back() == '/')
+        url.pop_back();
     return url;
 }
 

@@ -22,8 +22,7 @@ TProductVersionRec ReadProductVersionRec(
                   static_cast<std::uint32_t>(bytes[kVersionOffset + 1]) << 8 |
                   static_cast<std::uint32_t>(bytes[kVersionOffset + 2]) << 16 |
                   static_cast<std::uint32_t>(bytes[kVersionOffset + 3]) << 24;
-    const std::size_t length =
-        std::min<std::size_t>(bytes[kNameLengthOffset], kProductFileNameMax);
+    const std::size_t length = std::min<std::size_t>(bytes[kNameLengthOffset], kProductFileNameMax);
     rec.FileName.assign(reinterpret_cast<const char*>(bytes.data() + kNameOffset), length);
     return rec;
 }
@@ -57,15 +56,19 @@ std::optional<std::uint32_t> VersionFromText(const std::string& text) {
     const char* end = text.data() + text.size();
     for (int i = 0; i < 4; ++i) {
         if (i > 0) {
-            if (pos == end || *pos != '.') return std::nullopt;
+            if (pos == end || *pos != '.')
+                return std::nullopt;
             ++pos;
         }
-        if (pos == end || *pos < '0' || *pos > '9') return std::nullopt;
+        if (pos == end || *pos < '0' || *pos > '9')
+            return std::nullopt;
         const auto [next, ec] = std::from_chars(pos, end, parts[i]);
-        if (ec != std::errc() || parts[i] > 255) return std::nullopt;
+        if (ec != std::errc() || parts[i] > 255)
+            return std::nullopt;
         pos = next;
     }
-    if (pos != end) return std::nullopt;
+    if (pos != end)
+        return std::nullopt;
     return PackVersion(parts[0], parts[1], parts[2], parts[3]);
 }
 

@@ -30,7 +30,8 @@ struct TProductVersionRec {
 
 // Reads a stored record. A length byte above 64 is taken as 64, so the name
 // never reaches past its field. Found is set for any non-zero byte.
-TProductVersionRec ReadProductVersionRec(std::span<const std::uint8_t, kProductVersionRecSize> bytes);
+TProductVersionRec ReadProductVersionRec(
+    std::span<const std::uint8_t, kProductVersionRecSize> bytes);
 
 // Writes a record; a FileName longer than 64 bytes is stored cut to 64.
 // Padding and unused name bytes are zero.

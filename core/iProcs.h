@@ -10,11 +10,11 @@
 
 namespace vantrel {
 
-extern bool IsWinNT;            // Linux desktops blend windows and draw wide text: true
-extern bool Uninstall;          // first argument is "/uninstall"
-extern bool ShowInfo;           // first argument is "/showinfo"
-extern std::u16string Language; // from "/lang:", default "English"
-extern std::string AppDir;      // the program's directory, with a trailing "/"
+extern bool IsWinNT;             // Linux desktops blend windows and draw wide text: true
+extern bool Uninstall;           // first argument is "/uninstall"
+extern bool ShowInfo;            // first argument is "/showinfo"
+extern std::u16string Language;  // from "/lang:", default "English"
+extern std::string AppDir;       // the program's directory, with a trailing "/"
 
 extern TProductVersionRec InstalledProduct;  // the detected edition
 extern std::string ProjectID;                // the detected edition's server identifier

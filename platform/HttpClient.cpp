@@ -44,7 +44,9 @@ size_t AppendBody(char* data, size_t size, size_t count, void* user) {
     return bytes;
 }
 
-long SecondsRoundedUp(long ms) { return ms <= 0 ? 1 : (ms + 999) / 1000; }
+long SecondsRoundedUp(long ms) {
+    return ms <= 0 ? 1 : (ms + 999) / 1000;
+}
 
 }  // namespace
 
@@ -61,11 +63,13 @@ HttpFetchResult FetchUrl(const std::string& url, std::vector<std::uint8_t>& body
     std::unique_ptr<curl_slist, SlistDeleter> headers;
     auto addHeader = [&headers](const std::string& line) {
         curl_slist* grown = curl_slist_append(headers.get(), line.c_str());
-        if (grown == nullptr) throw std::bad_alloc();
+        if (grown == nullptr)
+            throw std::bad_alloc();
         headers.release();
         headers.reset(grown);
     };
-    for (const auto& h : options.extraHeaders) addHeader(h);
+    for (const auto& h : options.extraHeaders)
+        addHeader(h);
 
     BodySink sink{&body, options.maxBodyBytes};
     char errorText[CURL_ERROR_SIZE] = {};

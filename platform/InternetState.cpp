@@ -17,7 +17,8 @@ bool AnyInterfaceUp() {
     }
     bool up = false;
     for (const ifaddrs* it = list; it != nullptr && !up; it = it->ifa_next) {
-        if (it->ifa_addr == nullptr) continue;
+        if (it->ifa_addr == nullptr)
+            continue;
         const int family = it->ifa_addr->sa_family;
         const bool hasAddress = family == AF_INET || family == AF_INET6;
         const bool running = (it->ifa_flags & IFF_UP) && (it->ifa_flags & IFF_RUNNING);
@@ -30,10 +31,13 @@ bool AnyInterfaceUp() {
 }  // namespace
 
 bool IsInternetConnected() {
-    if (g_override) return *g_override;
+    if (g_override)
+        return *g_override;
     return AnyInterfaceUp();
 }
 
-void SetInternetConnectedOverride(std::optional<bool> connected) { g_override = connected; }
+void SetInternetConnectedOverride(std::optional<bool> connected) {
+    g_override = connected;
+}
 
 }  // namespace vantrel::platform

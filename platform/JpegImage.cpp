@@ -92,7 +92,8 @@ void TJPEGImage::LoadFromBuffer(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> pixels;
     char message[JMSG_LENGTH_MAX] = {};
     const DecodeOutcome outcome = DecodeJpeg(data, size, pixels, message);
-    if (!outcome.ok) throw std::runtime_error(message);
+    if (!outcome.ok)
+        throw std::runtime_error(message);
 
     FWidth = outcome.width;
     FHeight = outcome.height;

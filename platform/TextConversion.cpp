@@ -68,7 +68,8 @@ const std::string& SystemCodePage() {
     static const std::string codePage = [] {
         std::setlocale(LC_CTYPE, "");
         std::string name = nl_langinfo(CODESET);
-        if (name.empty() || name == "ANSI_X3.4-1968" || name == "ASCII") name = "UTF-8";
+        if (name.empty() || name == "ANSI_X3.4-1968" || name == "ASCII")
+            name = "UTF-8";
         return name;
     }();
     return codePage;

@@ -11,7 +11,8 @@ HttpGetTimeouts& HttpGetTimeoutSettings() {
 }
 
 bool HttpGet(const std::string& url, std::vector<std::uint8_t>& stream) {
-    if (!platform::IsInternetConnected()) return false;
+    if (!platform::IsInternetConnected())
+        return false;
     try {
         platform::HttpRequestOptions options;
         options.userAgent = kHttpAgent;

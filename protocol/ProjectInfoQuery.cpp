@@ -12,9 +12,9 @@
 namespace vantrel {
 
 std::string ProjectInfoQueryURL(const std::string& projectID, std::uint32_t installedVersion) {
-    return ServerBaseURL() + "/cgi-bin/vantrel/VantrelSrv4.dll/GetProjectInfo?ProjectID=" +
-           projectID + "&CurrentProjectVersion=" +
-           std::to_string(static_cast<std::int32_t>(installedVersion));
+    return ServerBaseURL() +
+           "/cgi-bin/vantrel/VantrelSrv4.dll/GetProjectInfo?ProjectID=" + projectID +
+           "&CurrentProjectVersion=" + std::to_string(static_cast<std::int32_t>(installedVersion));
 }
 
 bool QueryProjectInfo() {

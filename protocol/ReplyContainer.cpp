@@ -15,7 +15,9 @@ constexpr std::size_t kCompressedSizeOffset = 56;
 constexpr std::size_t kBodySizeOffset = 60;
 constexpr int kRawDeflate32KWindow = -15;
 
-uInt ChunkOf(std::size_t bytes) { return static_cast<uInt>(std::min<std::size_t>(bytes, UINT_MAX)); }
+uInt ChunkOf(std::size_t bytes) {
+    return static_cast<uInt>(std::min<std::size_t>(bytes, UINT_MAX));
+}
 
 // Inflates into exactly `outputSize` bytes. Success needs no error, all input
 // consumed and exactly `outputSize` bytes produced; producing more is caught
@@ -23,7 +25,8 @@ uInt ChunkOf(std::size_t bytes) { return static_cast<uInt>(std::min<std::size_t>
 bool InflateExact(const std::uint8_t* input, std::size_t inputSize, std::uint8_t* output,
                   std::size_t outputSize) {
     z_stream stream{};
-    if (inflateInit2(&stream, kRawDeflate32KWindow) != Z_OK) return false;
+    if (inflateInit2(&stream, kRawDeflate32KWindow) != Z_OK)
+        return false;
 
     std::uint8_t spare = 0;
     const std::uint8_t* in = input;
@@ -52,8 +55,10 @@ bool InflateExact(const std::uint8_t* input, std::size_t inputSize, std::uint8_t
             out += made;
             outLeft -= made;
         }
-        if (rc == Z_STREAM_END) break;
-        if (rc == Z_BUF_ERROR) break;  // no progress possible: input or room ran out
+        if (rc == Z_STREAM_END)
+            break;
+        if (rc == Z_BUF_ERROR)
+            break;  // no progress possible: input or room ran out
         if (rc != Z_OK) {
             failed = true;
             break;
@@ -72,13 +77,15 @@ std::uint32_t ReadUInt32LE(const std::uint8_t* p) {
 
 std::uint32_t ReplyByteSum(std::span<const std::uint8_t> bytes) {
     std::uint32_t sum = 0;
-    for (std::uint8_t b : bytes) sum += b;
+    for (std::uint8_t b : bytes)
+        sum += b;
     return sum;
 }
 
 bool CheckReplyIntegrity(std::span<const std::uint8_t> reply) {
     const std::size_t n = reply.size();
-    if (n < kReplyTrailerSize) return false;
+    if (n < kReplyTrailerSize)
+        return false;
     const std::size_t payload = n - kReplyTrailerSize;
     const auto declaredLength = static_cast<std::int32_t>(ReadUInt32LE(reply.data() + payload));
     const std::uint32_t declaredSum = ReadUInt32LE(reply.data() + payload + 4);
@@ -87,7 +94,8 @@ bool CheckReplyIntegrity(std::span<const std::uint8_t> reply) {
 }
 
 std::optional<TReplyHeader> ReadReplyHeader(std::span<const std::uint8_t> reply) {
-    if (reply.size() < kReplyHeaderSize + kReplyTrailerSize) return std::nullopt;
+    if (reply.size() < kReplyHeaderSize + kReplyTrailerSize)
+        return std::nullopt;
     TReplyHeader header;
     header.Kind = reply[kKindOffset];
     header.Compressed = reply[kCompressedOffset];
@@ -103,11 +111,13 @@ std::size_t InflateBuffer(const std::uint8_t* input, std::size_t inputSize, std:
 
 std::vector<std::uint8_t> DecompressBody(std::span<const std::uint8_t> reply,
                                          const TReplyHeader& header) {
-    const std::size_t available = reply.size() > kReplyHeaderSize ? reply.size() - kReplyHeaderSize : 0;
+    const std::size_t available =
+        reply.size() > kReplyHeaderSize ? reply.size() - kReplyHeaderSize : 0;
     const bool sizesPossible =
         header.BodySize <= kMaxBodySize && header.CompressedSize <= available &&
         header.BodySize <= std::uint64_t{header.CompressedSize} * kMaxDeflateExpansion;
-    if (!sizesPossible) throw std::runtime_error(kBadDecompression);
+    if (!sizesPossible)
+        throw std::runtime_error(kBadDecompression);
 
     std::vector<std::uint8_t> body(header.BodySize);
     if (!InflateExact(reply.data() + kReplyHeaderSize, header.CompressedSize, body.data(),

@@ -19,11 +19,17 @@ constexpr std::size_t kRecordFromEnd = kProductVersionRecSize + kReplyTrailerSiz
 // missing reads as empty (length 0, flag 0).
 class TReplyBodyReader {
 public:
-    explicit TReplyBodyReader(std::span<const std::uint8_t> body) : FBody(body) {}
+    // `body` bounds the fields; `logoArea` is what a picture may take from
+    // the current position on (it starts where `body` starts and may reach
+    // further).
+    TReplyBodyReader(std::span<const std::uint8_t> body, std::span<const std::uint8_t> logoArea)
+        : FBody(body), FLogoArea(logoArea) {}
+    explicit TReplyBodyReader(std::span<const std::uint8_t> body) : TReplyBodyReader(body, body) {}
 
     std::string ReadText() {
         const std::int32_t length = ReadInt32();
-        if (length <= 0) return {};
+        if (length <= 0)
+            return {};
         const std::size_t take = std::min(static_cast<std::size_t>(length), Remaining());
         std::string text(reinterpret_cast<const char*>(FBody.data() + FPos), take);
         FPos += take;
@@ -31,13 +37,14 @@ public:
     }
 
     std::uint8_t ReadByte() {
-        if (Remaining() < 1) return 0;
+        if (Remaining() < 1)
+            return 0;
         return FBody[FPos++];
     }
 
-    // Everything from the current position to the end; the reader is then at the end.
+    // The logo area from the current position on; no field is left after it.
     std::span<const std::uint8_t> TakeRest() {
-        auto rest = FBody.subspan(FPos);
+        auto rest = FLogoArea.subspan(FPos);
         FPos = FBody.size();
         return rest;
     }
@@ -56,6 +63,7 @@ private:
     }
 
     std::span<const std::uint8_t> FBody;
+    std::span<const std::uint8_t> FLogoArea;
     std::size_t FPos = 0;
 };
 
@@ -92,11 +100,18 @@ bool ReadProjectInfoReply(std::span<const std::uint8_t> reply, const TReplyHeade
         TReplyBodyReader reader(body);
         ReadProjectFields(reader, info);
     } else {
-        TReplyBodyReader reader(reply.subspan(kReplyHeaderSize));
+        // A stored body ends where the record begins (it is empty when a
+        // short reply makes the record overlap the header), but a picture
+        // takes the whole rest of the reply: the decoder stops at the end
+        // of its own stream.
+        const std::size_t bodyEnd = std::max(kReplyHeaderSize, reply.size() - kRecordFromEnd);
+        TReplyBodyReader reader(reply.subspan(kReplyHeaderSize, bodyEnd - kReplyHeaderSize),
+                                reply.subspan(kReplyHeaderSize));
         ReadProjectFields(reader, info);
     }
 
-    const auto record = reply.subspan(reply.size() - kRecordFromEnd).first<kProductVersionRecSize>();
+    const auto record =
+        reply.subspan(reply.size() - kRecordFromEnd).first<kProductVersionRecSize>();
     TProductVersionRec offered = ReadProductVersionRec(record);
     // The name becomes a file in the download directory; one that could
     // point elsewhere is refused rather than trusted.
@@ -111,7 +126,8 @@ bool ReadProjectInfoReply(std::span<const std::uint8_t> reply, const TReplyHeade
 }  // namespace
 
 bool IsSafePackageFileName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
+    if (name.empty() || name == "." || name == "..")
+        return false;
     return std::none_of(name.begin(), name.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
         return c == '/' || c == '\\' || u < 0x20 || u == 0x7F;
@@ -140,7 +156,9 @@ bool ReadProjectReply(std::span<const std::uint8_t> reply, TProjectInfo& info,
             case kReplyKindProjectInfo:
                 return ReadProjectInfoReply(reply, *header, info, available, errorMessage);
             case kReplyKindError: {
-                TReplyBodyReader reader(reply.subspan(kReplyHeaderSize));
+                const std::size_t textEnd = reply.size() - kReplyTrailerSize;
+                TReplyBodyReader reader(
+                    reply.subspan(kReplyHeaderSize, textEnd - kReplyHeaderSize));
                 errorMessage = ServerErrorMessage(reader.ReadText());
                 return false;
             }

@@ -36,12 +36,15 @@ struct TReplyFrame {
     std::uint8_t Compressed = 0;
     std::uint32_t CompressedSize = 0;
     std::uint32_t BodySize = 0;
-    std::vector<std::uint8_t> Body;  // as carried: compressed bytes when compressed
+    std::vector<std::uint8_t> Body;               // as carried: compressed bytes when compressed
     std::optional<TProductVersionRec> Available;  // appended after the body when set
 };
 
 // Header, body, record and trailer (payload length and byte sum).
 std::vector<std::uint8_t> AssembleReply(const TReplyFrame& frame);
+
+// Appends the trailer that makes `payload` an intact reply.
+void AppendReplyTrailer(std::vector<std::uint8_t>& payload);
 
 // A kind-4 reply. Throws std::invalid_argument when a logo is combined with
 // texts that the client could never read.

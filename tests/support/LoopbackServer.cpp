@@ -11,7 +11,8 @@ namespace vantrel::test {
 
 std::string RecordedRequest::Header(const std::string& name) const {
     for (const auto& [key, value] : headers) {
-        if (strcasecmp(key.c_str(), name.c_str()) == 0) return value;
+        if (strcasecmp(key.c_str(), name.c_str()) == 0)
+            return value;
     }
     return {};
 }
@@ -19,7 +20,8 @@ std::string RecordedRequest::Header(const std::string& name) const {
 LoopbackServer::LoopbackServer() {
     FServer.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
         RecordedRequest r{req.method, req.target, req.path, {}};
-        for (const auto& [key, value] : req.headers) r.headers.emplace(key, value);
+        for (const auto& [key, value] : req.headers)
+            r.headers.emplace(key, value);
         std::lock_guard lock(FMutex);
         FRequests.push_back(std::move(r));
         return httplib::Server::HandlerResponse::Unhandled;
@@ -33,18 +35,21 @@ LoopbackServer::~LoopbackServer() {
     }
     FStopped.notify_all();
     FServer.stop();
-    if (FThread.joinable()) FThread.join();
+    if (FThread.joinable())
+        FThread.join();
 }
 
 void LoopbackServer::Start() {
     FPort = FServer.bind_to_any_port("127.0.0.1");
-    if (FPort <= 0) throw std::runtime_error("cannot bind a loopback port");
+    if (FPort <= 0)
+        throw std::runtime_error("cannot bind a loopback port");
     // The socket listens from here on: connections wait in its backlog until
     // the thread's accept loop takes them, so there is nothing to wait for.
     FThread = std::thread([this] { FServer.listen_after_bind(); });
     // stop() only reaches a server whose loop is running; see it running
     // before anyone can ask for the destructor.
-    while (!FServer.is_running()) std::this_thread::yield();
+    while (!FServer.is_running())
+        std::this_thread::yield();
 }
 
 std::vector<RecordedRequest> LoopbackServer::Requests() const {
@@ -66,7 +71,8 @@ int UnusedLoopbackPort() {
     socklen_t len = sizeof addr;
     if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        if (fd >= 0) close(fd);
+        if (fd >= 0)
+            close(fd);
         throw std::runtime_error("cannot find a free loopback port");
     }
     close(fd);

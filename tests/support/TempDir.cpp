@@ -9,7 +9,8 @@ namespace vantrel::test {
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
     FPath = pattern;
 }
 
@@ -20,8 +21,10 @@ TempDir::~TempDir() {
 
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path.string());
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& text) {
@@ -30,19 +33,23 @@ void WriteFile(const std::filesystem::path& path, const std::string& text) {
 
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-static std::filesystem::path FromEnvironment(const char* name) {
+// The build's own paths, unless the environment names others (a test run
+// against an installed tree).
+static std::filesystem::path PathSetting(const char* name, const char* builtIn) {
     const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') {
-        throw std::runtime_error(std::string(name) + " is not set; run the tests through ctest");
-    }
-    return value;
+    return (value != nullptr && *value != '\0') ? value : builtIn;
 }
 
-std::filesystem::path SourceDir() { return FromEnvironment("VANTREL_SOURCE_DIR"); }
-std::filesystem::path BinDir() { return FromEnvironment("VANTREL_BIN_DIR"); }
+std::filesystem::path SourceDir() {
+    return PathSetting("VANTREL_SOURCE_DIR", VANTREL_TEST_SOURCE_DIR);
+}
+std::filesystem::path BinDir() {
+    return PathSetting("VANTREL_BIN_DIR", VANTREL_TEST_BIN_DIR);
+}
 
 }  // namespace vantrel::test

@@ -26,7 +26,8 @@ void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t
 void WriteFile(const std::filesystem::path& path, const std::string& text);
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path);
 
-// The source tree and the build's bin directory, from the test environment.
+// The source tree and the build's bin directory; VANTREL_SOURCE_DIR and
+// VANTREL_BIN_DIR in the environment replace them.
 std::filesystem::path SourceDir();
 std::filesystem::path BinDir();
 
