@@ -25,6 +25,23 @@ void OnJpegError(j_common_ptr cinfo) {
     std::longjmp(manager->jump, 1);
 }
 
+// A progressive stream may repeat scans without limit, and every scan walks
+// the whole coefficient buffer: a few kilobytes can keep the decoder busy
+// for hours. Real pictures need a few dozen scans at most.
+constexpr int kMaxScans = 200;
+
+void OnJpegProgress(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor)
+        return;
+    const int scan = reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number;
+    if (scan <= kMaxScans)
+        return;
+    auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    std::snprintf(manager->message, JMSG_LENGTH_MAX, "JPEG image has too many scans (more than %d)",
+                  kMaxScans);
+    std::longjmp(manager->jump, 1);
+}
+
 // Warnings (a corrupt but decodable stream) are not shown to anyone.
 void OnJpegMessage(j_common_ptr, int) {}
 
@@ -44,6 +61,8 @@ DecodeOutcome DecodeJpeg(const std::uint8_t* data, std::size_t size,
     cinfo.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = &OnJpegError;
     errors.base.emit_message = &OnJpegMessage;
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = &OnJpegProgress;
 
     if (setjmp(errors.jump) != 0) {
         std::snprintf(message, JMSG_LENGTH_MAX, "%s", errors.message);
@@ -51,6 +70,7 @@ DecodeOutcome DecodeJpeg(const std::uint8_t* data, std::size_t size,
         return DecodeOutcome{};
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.progress = &progress;
     // jpeg_mem_src takes an unsigned long count; a larger buffer is cut,
     // which only matters past 4 GiB on 32-bit hosts.
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));

@@ -135,9 +135,17 @@ std::vector<std::uint8_t> DeflateRaw(std::span<const std::uint8_t> data) {
     std::vector<std::uint8_t> out(deflateBound(&stream, static_cast<uLong>(data.size())));
     stream.next_in = const_cast<Bytef*>(data.data());
     stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = out.data();
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int rc = deflate(&stream, Z_FINISH);
+    // One call is not always enough: when the output exactly fills the bound
+    // (zlib 1.2.13 with memLevel 9 on a few incompressible bytes) deflate
+    // returns Z_OK and finishes only on a further call with room to spare.
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+        if (stream.total_out == out.size())
+            out.resize(out.size() + out.size() / 4 + 64);
+        stream.next_out = out.data() + stream.total_out;
+        stream.avail_out = static_cast<uInt>(out.size() - stream.total_out);
+        rc = deflate(&stream, Z_FINISH);
+    }
     out.resize(stream.total_out);
     deflateEnd(&stream);
     if (rc != Z_STREAM_END)

@@ -74,5 +74,22 @@ TEST(JpegImage, RefusesDeclaredSizesAbove4096BeforeDecoding) {
     EXPECT_TRUE(image.Empty());
 }
 
+TEST(JpegImage, EndlesslyRepeatedScansAreRefusedNotDecodedForHours) {
+    // A few repeats are a damaged but decodable picture.
+    const auto fine = test::MakeJpegWithRepeatedScan(64, 64, 20);
+    TJPEGImage image;
+    image.LoadFromBuffer(fine.data(), fine.size());
+    EXPECT_EQ(image.Width(), 64);
+
+    const auto bomb = test::MakeJpegWithRepeatedScan(64, 64, 400);
+    try {
+        image.LoadFromBuffer(bomb.data(), bomb.size());
+        FAIL() << "400 repeated scans decoded";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "JPEG image has too many scans (more than 200)");
+    }
+    EXPECT_TRUE(image.Empty());
+}
+
 }  // namespace
 }  // namespace vantrel

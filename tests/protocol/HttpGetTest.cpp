@@ -83,6 +83,18 @@ TEST_F(HttpGetTest, NoResponseAtAllIsFalseAndLeavesTheStream) {
     EXPECT_EQ(AsText(stream), "k");
 }
 
+TEST_F(HttpGetTest, AFailedTlsHandshakeIsNoResponse) {
+    // A plain HTTP server answers a TLS hello with bytes that are no TLS.
+    LoopbackServer server;
+    server.Routes().Get("/x", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("plain", "text/plain");
+    });
+    server.Start();
+    std::vector<std::uint8_t> stream;
+    EXPECT_FALSE(HttpGet("https://127.0.0.1:" + std::to_string(server.Port()) + "/x", stream));
+    EXPECT_TRUE(stream.empty());
+}
+
 TEST_F(HttpGetTest, NoConnectionMeansNoRequest) {
     LoopbackServer server;
     server.Routes().Get("/x", [](const httplib::Request&, httplib::Response& res) {

@@ -112,6 +112,17 @@ TEST(InflateBuffer, PendingOutputBeyondTheExpectedSizeFails) {
     EXPECT_EQ(InflateBuffer(packed.data(), packed.size(), out.data(), out.size()), 0u);
 }
 
+TEST(DeflateRaw, FinishesWhenTheOutputFillsZlibsBoundExactly) {
+    // Fifteen nearly incompressible bytes whose stored form needs exactly
+    // deflateBound's room: the first finishing call cannot end the stream.
+    const std::vector<std::uint8_t> body = {0xe3, 0xe4, 0xe5, 0xe6, 0xe7, 0xe8, 0xe9, 0xea,
+                                            0xf1, 0xf1, 0xea, 0xf5, 0xa5, 0xff, 0xd9};
+    const auto packed = DeflateRaw(body);
+    std::vector<std::uint8_t> out(body.size());
+    EXPECT_EQ(InflateBuffer(packed.data(), packed.size(), out.data(), out.size()), body.size());
+    EXPECT_EQ(out, body);
+}
+
 TEST(DecompressBody, RefusesImpossibleSizesBeforeAllocating) {
     const auto plain = Bytes(1000, 3);
     const auto packed = DeflateRaw(plain);

@@ -38,6 +38,19 @@ TProjectReplyContent SampleContent(bool compressed) {
     return c;
 }
 
+// A kind-4 reply whose body is given byte for byte and sent compressed.
+std::vector<std::uint8_t> CompressedReply(const std::vector<std::uint8_t>& body,
+                                          TProductVersionRec available = {true, 1, "a.exe"}) {
+    TReplyFrame frame;
+    frame.Kind = kReplyKindProjectInfo;
+    frame.Compressed = 1;
+    frame.Body = DeflateRaw(body);
+    frame.CompressedSize = static_cast<std::uint32_t>(frame.Body.size());
+    frame.BodySize = static_cast<std::uint32_t>(body.size());
+    frame.Available = available;
+    return AssembleReply(frame);
+}
+
 // A kind-4 reply whose body is given byte for byte, stored uncompressed.
 std::vector<std::uint8_t> StoredReply(std::vector<std::uint8_t> body,
                                       TProductVersionRec available = {true, 2, "p.exe"}) {
@@ -212,14 +225,7 @@ TEST(ReplyReader, TextLengthsAreSignedAndCutAtTheEnd) {
     body.clear();
     AppendInt32LE(body, 1 << 30);
     body.push_back('z');
-    TReplyFrame frame;
-    frame.Kind = kReplyKindProjectInfo;
-    frame.Compressed = 1;
-    frame.Body = DeflateRaw(body);
-    frame.CompressedSize = static_cast<std::uint32_t>(frame.Body.size());
-    frame.BodySize = static_cast<std::uint32_t>(body.size());
-    frame.Available = TProductVersionRec{true, 1, "a.exe"};
-    r = Read(AssembleReply(frame));
+    r = Read(CompressedReply(body));
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.info.ProductTitle, "z");
 }
@@ -254,14 +260,7 @@ TEST(ReplyReader, FailuresInsideTheReplyAreSystemErrors) {
 
     // A logo flag with nothing after it at all (a compressed body ends there).
     body.resize(body.size() - 4);
-    frame = TReplyFrame{};
-    frame.Kind = kReplyKindProjectInfo;
-    frame.Compressed = 1;
-    frame.Body = DeflateRaw(body);
-    frame.CompressedSize = static_cast<std::uint32_t>(frame.Body.size());
-    frame.BodySize = static_cast<std::uint32_t>(body.size());
-    frame.Available = TProductVersionRec{true, 1, "a.exe"};
-    r = Read(AssembleReply(frame));
+    r = Read(CompressedReply(body));
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, SystemErrorMessage("Empty input file"));
 }
