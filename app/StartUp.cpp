@@ -1,0 +1,138 @@
+#include "app/StartUp.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/WindowModule.h"
+#include "core/ProductDetection.h"
+#include "core/UpdateStateStore.h"
+#include "core/iProcs.h"
+#include "platform/InstanceMessages.h"
+#include "platform/Processes.h"
+#include "protocol/ProjectInfoQuery.h"
+
+namespace vantrel {
+namespace {
+
+// The platform version check: every Linux desktop blends windows and draws
+// wide text, which is what the NT family meant.
+void CheckWinNT() {
+    IsWinNT = true;
+}
+
+// The executable's own name: /proc/<pid>/exe is what other instances are
+// recognised by, so the same source names this process (argument 0 may be a
+// differently named link to it).
+std::string OwnExeName(char* argv0) {
+    std::string name = platform::CurrentExeName();
+    if (name.empty() && argv0 != nullptr) {
+        name = argv0;
+        name = name.substr(name.rfind('/') + 1);
+    }
+    return name;
+}
+
+// A second start signals (or, with "/uninstall", ends) the first other
+// instance found. True when another instance runs and this one must end.
+bool HandOverToRunningInstance(char* argv0) {
+    const std::vector<platform::TProcess> processes =
+        platform::FindProcessesByExeName(OwnExeName(argv0));
+    if (processes.size() < 2)
+        return false;
+    for (const platform::TProcess& process : processes) {
+        if (platform::IsCurrentProcess(process))
+            continue;
+        if (Uninstall) {
+            platform::TerminateProcessWithCode(process, 0);
+            DeleteUpdateState();
+        } else {
+            platform::PostToProcessWindows(process, platform::WM_SHOWMAINWINDOW, 0, 0);
+        }
+        break;
+    }
+    return true;
+}
+
+std::string ProgramDirectory(char* argv0) {
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error && argv0 != nullptr)
+        exe = std::filesystem::absolute(argv0, error);
+    std::string dir = exe.parent_path().string();
+    if (dir.empty() || dir.back() != '/')
+        dir += '/';
+    return dir;
+}
+
+void ShowWindow(TWindowChoice choice, int argc, char** argv) {
+    if (choice == TWindowChoice::None)
+        return;
+    const TWindowModule module(WindowModulePath());
+    const char* entry = choice == TWindowChoice::MainWindow ? kRunMainWindow : kRunErrorDialog;
+    module.EntryPoint(entry)(argc, argv);
+}
+
+// Steps from detection to the end of the window's life. Whatever leaves
+// here, the caller still saves the state.
+void RunGuarded(int argc, char** argv, const std::vector<std::string>& arguments) {
+    DetectProduct();
+    ShowInfo = FirstArgumentIs(arguments, "/showinfo");
+    LoadUpdateState();
+    Language = LanguageArgument(arguments).value_or(u"English");
+    // ResetUpdateState puts Language back to English; "/lang:" decides
+    // after the load.
+    const bool productFound = InstalledProduct.Found;
+    const bool querySucceeded = productFound && QueryProjectInfo();
+    const TWindowChoice choice =
+        DecideWindow(productFound, querySucceeded, AvailableProduct.Version,
+                     InstalledProduct.Version, ShowInfo, ErrorMessage);
+    ShowWindow(choice, argc, argv);
+}
+
+}  // namespace
+
+TWindowChoice DecideWindow(bool productFound, bool querySucceeded, std::uint32_t availableVersion,
+                           std::uint32_t installedVersion, bool showInfo,
+                           const std::string& errorMessage) {
+    if (productFound && querySucceeded && (showInfo || availableVersion > installedVersion))
+        return TWindowChoice::MainWindow;
+    if (!errorMessage.empty() && showInfo)
+        return TWindowChoice::ErrorDialog;
+    return TWindowChoice::None;
+}
+
+int RunStartUp(int argc, char** argv) {
+    const std::vector<std::string> arguments = ArgumentsOf(argc, argv);
+    char* argv0 = argc > 0 ? argv[0] : nullptr;
+    CheckWinNT();
+    Uninstall = FirstArgumentIs(arguments, "/uninstall");
+    if (HandOverToRunningInstance(argv0))
+        return 0;
+    if (Uninstall) {
+        DeleteUpdateState();
+        return 0;
+    }
+    AppDir = ProgramDirectory(argv0);
+    ProjectInfo.ProductLogo.Clear();
+
+    int exitCode = 0;
+    try {
+        RunGuarded(argc, argv, arguments);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vantrel: %s\n", e.what());
+        exitCode = 1;
+    } catch (...) {
+        std::fprintf(stderr, "vantrel: start-up failed\n");
+        exitCode = 1;
+    }
+    ProjectInfo.ProductLogo.Clear();
+    SaveUpdateState(ErrorMessage.empty());
+    return exitCode;
+}
+
+}  // namespace vantrel

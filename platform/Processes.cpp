@@ -1,0 +1,131 @@
+#include "platform/Processes.h"
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "platform/InstanceMessages.h"
+#include "platform/UserDirs.h"
+
+namespace vantrel::platform {
+namespace {
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameFileName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiLower(x) == AsciiLower(y);
+           });
+}
+
+// The executable's file name; a program file replaced while it runs (an
+// update, a rebuild) is still the same program.
+std::optional<std::string> ExeFileName(const std::string& procDir) {
+    char target[4096];
+    const ssize_t length = readlink((procDir + "/exe").c_str(), target, sizeof target - 1);
+    if (length <= 0)
+        return std::nullopt;
+    std::string path(target, static_cast<std::size_t>(length));
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (path.ends_with(kDeleted))
+        path.resize(path.size() - kDeleted.size());
+    return path.substr(path.rfind('/') + 1);
+}
+
+// XDG_RUNTIME_DIR as the process was started with it; nothing when its
+// environment cannot be read.
+std::optional<std::filesystem::path> RuntimeDirOf(const std::string& procDir) {
+    std::ifstream in(procDir + "/environ", std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    const std::string environment(std::istreambuf_iterator<char>(in), {});
+    if (in.bad())
+        return std::nullopt;
+    constexpr std::string_view kName = "XDG_RUNTIME_DIR=";
+    std::size_t start = 0;
+    while (start < environment.size()) {
+        std::size_t end = environment.find('\0', start);
+        if (end == std::string::npos)
+            end = environment.size();
+        const std::string_view entry(environment.data() + start, end - start);
+        if (entry.starts_with(kName))
+            return RuntimeDirPathFor(std::string(entry.substr(kName.size())).c_str());
+        start = end + 1;
+    }
+    return RuntimeDirPathFor(nullptr);
+}
+
+bool OwnedByUs(const std::string& procDir) {
+    struct stat info {};
+    return stat(procDir.c_str(), &info) == 0 && info.st_uid == getuid();
+}
+
+std::optional<pid_t> PidFromName(const char* name) {
+    pid_t pid = 0;
+    if (*name == '\0')
+        return std::nullopt;
+    for (const char* c = name; *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9' || pid > 100000000)
+            return std::nullopt;
+        pid = pid * 10 + (*c - '0');
+    }
+    return pid;
+}
+
+}  // namespace
+
+std::vector<TProcess> FindProcessesByExeName(const std::string& exeName) {
+    std::vector<TProcess> found;
+    const std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
+    if (!proc)
+        return found;
+    const pid_t self = getpid();
+    const std::filesystem::path ownRuntimeDir = RuntimeDirPath();
+    while (const dirent* entry = readdir(proc.get())) {
+        const std::optional<pid_t> pid = PidFromName(entry->d_name);
+        if (!pid)
+            continue;
+        const std::string procDir = std::string("/proc/") + entry->d_name;
+        if (!OwnedByUs(procDir))
+            continue;
+        const std::optional<std::string> name = ExeFileName(procDir);
+        if (!name || !SameFileName(*name, exeName))
+            continue;
+        if (*pid != self && RuntimeDirOf(procDir) != ownRuntimeDir)
+            continue;
+        found.push_back(TProcess{*pid});
+    }
+    return found;
+}
+
+bool IsCurrentProcess(const TProcess& process) {
+    return process.Pid == getpid();
+}
+
+bool TerminateProcessWithCode(const TProcess& process, int /*exitCode*/) {
+    if (process.Pid <= 0)
+        return false;
+    return kill(process.Pid, SIGKILL) == 0;
+}
+
+bool PostToProcessWindows(const TProcess& process, std::uint32_t message, std::intptr_t wParam,
+                          std::intptr_t lParam) {
+    if (process.Pid <= 0)
+        return false;
+    return PostInstanceMessage(InstanceEndpointPath(process.Pid),
+                               TInstanceMessage{message, wParam, lParam});
+}
+
+std::string CurrentExeName() {
+    return ExeFileName("/proc/self").value_or(std::string());
+}
+
+}  // namespace vantrel::platform

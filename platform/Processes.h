@@ -1,0 +1,47 @@
+// Other running instances: finding them, ending them, posting to them.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantrel::platform {
+
+// One running process as seen when the list was taken.
+struct TProcess {
+    pid_t Pid = 0;
+
+    bool operator==(const TProcess&) const = default;
+};
+
+// The user's own processes whose executable file name (directory stripped)
+// equals `exeName`, ASCII letters compared case-insensitively, in /proc
+// order; the current process is included when it matches. Only processes
+// of this user that share its runtime directory (its desktop sessions)
+// count: another user's instance, or one started with a different
+// XDG_RUNTIME_DIR, can neither be signalled through the endpoint nor shares
+// this user's state. An enumeration failure gives an empty list.
+std::vector<TProcess> FindProcessesByExeName(const std::string& exeName);
+
+// True exactly for the process that runs this code.
+bool IsCurrentProcess(const TProcess& process);
+
+// Ends the process at once, without its own shutdown (SIGKILL). A signal
+// cannot carry an exit code on this platform, so `exitCode` only documents
+// the caller's intent: the ended process reports death by SIGKILL. False
+// when the process could not be ended.
+bool TerminateProcessWithCode(const TProcess& process, int exitCode);
+
+// Queues the message at the process's instance endpoint
+// (<runtime dir>/<pid>.sock), which each process with a main window
+// listens on. Never waits: a full queue, a process without an endpoint or
+// one that has gone give false, and nothing is delivered.
+bool PostToProcessWindows(const TProcess& process, std::uint32_t message, std::intptr_t wParam,
+                          std::intptr_t lParam);
+
+// The file name of this program's own executable (from /proc/self/exe).
+std::string CurrentExeName();
+
+}  // namespace vantrel::platform

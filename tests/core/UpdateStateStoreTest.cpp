@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/Dates.h"
+#include "core/UpdateStateStore.h"
+#include "core/iProcs.h"
+#include "platform/RegistryStore.h"
+#include "tests/support/TempDir.h"
+
+namespace vantrel {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Every test has its own user.reg under XDG_CONFIG_HOME and its own clock.
+class UpdateStateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("XDG_CONFIG_HOME", FDir.path().c_str(), 1);
+        RegistryPath.clear();
+        ResetUpdateState();
+    }
+    void TearDown() override {
+        unsetenv("XDG_CONFIG_HOME");
+        SetNowOverride(std::nullopt);
+    }
+
+    std::filesystem::path StoreFile() const { return FDir / "vantrel" / "user.reg"; }
+
+    void WriteStore(const std::string& values) {
+        std::filesystem::create_directories(StoreFile().parent_path());
+        test::WriteFile(StoreFile(),
+                        "Windows Registry Editor Version 5.00\n\n"
+                        "[HKEY_CURRENT_USER\\Vantrel]\n" +
+                            values);
+    }
+
+    std::optional<platform::TRegKey> StoredKey() const {
+        return platform::TRegistryStore(StoreFile()).ReadKey("Vantrel");
+    }
+
+    static Bytes DateBytes(TDateTime value) {
+        Bytes bytes(8);
+        std::memcpy(bytes.data(), &value, 8);
+        return bytes;
+    }
+
+    test::TempDir FDir;
+};
+
+TEST_F(UpdateStateTest, NoKeyGivesTheDefaultsAndResetsTheLanguage) {
+    UpdateState = TUpdateState{2, 7, 3, 100.0};
+    Language = u"Deutsch";
+    LoadUpdateState();
+    EXPECT_EQ(UpdateState.Status, 0);
+    EXPECT_EQ(UpdateState.DownloadingVersion, 0u);
+    EXPECT_EQ(UpdateState.Mode, ModeNever);
+    EXPECT_EQ(UpdateState.NextScheduledUpdate, 0.0);
+    EXPECT_EQ(Language, u"English");
+}
+
+TEST_F(UpdateStateTest, StoredValuesAreReadAndShortOnesFillTheFirstBytes) {
+    WriteStore(
+        "\"Update Status\"=hex:01\n"
+        "\"Downloading Version\"=hex:03,02\n"
+        "\"Update Mode\"=hex(b):02\n"  // a type other than text or number: raw bytes
+        "\"Next Scheduled Update\"=hex:00,00,00,00,00,c0,e6,40\n");
+    LoadUpdateState();
+    EXPECT_EQ(UpdateState.Status, StatusDownloading);
+    EXPECT_EQ(UpdateState.DownloadingVersion, 0x0203u);
+    EXPECT_EQ(UpdateState.Mode, ModeWeekly);
+    EXPECT_EQ(UpdateState.NextScheduledUpdate, 46592.0);
+}
+
+TEST_F(UpdateStateTest, ADamagedKeyGivesTheWholeDefaultStateNeverAMix) {
+    const char* damaged[] = {
+        "\"Update Status\"=hex:01\n\"Update Mode\"=hex:02,00,00,00\n",         // too long
+        "\"Update Status\"=hex:01\n\"Update Mode\"=dword:00000002\n",          // number type
+        "\"Update Status\"=\"1\"\n",                                           // string type
+        "\"Downloading Version\"=hex(2):41,00\n",                              // expandable string
+        "\"Update Status\"=hex:01\n\"Next Scheduled Update\"=hex:00,00,00\n",  // not 8 bytes
+        "\"Update Status\"=hex:01\n\"Next Scheduled Update\"=hex(b):00,00,00,00,00,00,00,00\n",
+        "\"Update Status\"=hex:01\n\"Update Mode\"=hex:zz\n",  // the store does not parse
+    };
+    for (const char* values : damaged) {
+        SCOPED_TRACE(values);
+        WriteStore(values);
+        UpdateState = TUpdateState{2, 7, 3, 100.0};
+        LoadUpdateState();
+        EXPECT_EQ(UpdateState.Status, 0);
+        EXPECT_EQ(UpdateState.DownloadingVersion, 0u);
+        EXPECT_EQ(UpdateState.Mode, 0);
+        EXPECT_EQ(UpdateState.NextScheduledUpdate, 0.0);
+    }
+}
+
+TEST_F(UpdateStateTest, ReschedulingCountsFromTodayByMode) {
+    struct TCase {
+        std::uint8_t Mode;
+        TDateTime Now;
+        TDateTime Expected;
+    };
+    const TCase cases[] = {
+        {ModeWeekly, EncodeDate(2025, 1, 30) + 0.75, EncodeDate(2025, 2, 6)},
+        {ModeMonthly, EncodeDate(2024, 2, 10) + 0.5, EncodeDate(2024, 3, 10)},  // 29 days
+        {ModeMonthly, EncodeDate(2023, 2, 10), EncodeDate(2023, 3, 10)},        // 28 days
+        {ModeMonthly, EncodeDate(2025, 1, 31) + 0.99, EncodeDate(2025, 3, 3)},  // 31 days
+        {ModeDaily, EncodeDate(2025, 12, 31) + 0.1, EncodeDate(2026, 1, 1)},
+        {ModeNever, EncodeDate(2025, 1, 1), 0},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Now);
+        SetNowOverride(c.Now);
+        UpdateState = TUpdateState{StatusNone, 0, c.Mode, 12345.0};
+        ScheduleNextUpdate();
+        EXPECT_EQ(UpdateState.NextScheduledUpdate, c.Expected);
+    }
+    // An unknown mode keeps its date.
+    UpdateState = TUpdateState{StatusNone, 0, 9, 12345.0};
+    ScheduleNextUpdate();
+    EXPECT_EQ(UpdateState.NextScheduledUpdate, 12345.0);
+}
+
+TEST_F(UpdateStateTest, SavingWritesTheFieldsAndDropsTheDateWhenNever) {
+    SetNowOverride(EncodeDate(2025, 1, 30) + 0.5);
+    UpdateState = TUpdateState{StatusDownloading, 0x04010203, ModeWeekly, 0};
+    SaveUpdateState(true);
+    auto key = StoredKey();
+    ASSERT_TRUE(key);
+    EXPECT_EQ(*key->Find("Update Status"), (platform::TRegValue{platform::RegBinary, {1}}));
+    EXPECT_EQ(key->Find("Downloading Version")->Data, (Bytes{3, 2, 1, 4}));
+    EXPECT_EQ(key->Find("Update Mode")->Data, (Bytes{2}));
+    EXPECT_EQ(key->Find("Next Scheduled Update")->Data, DateBytes(EncodeDate(2025, 2, 6)));
+
+    UpdateState.Mode = ModeNever;
+    SaveUpdateState(true);
+    key = StoredKey();
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->Find("Next Scheduled Update"), nullptr);
+    EXPECT_EQ(key->Find("Update Mode")->Data, (Bytes{0}));
+}
+
+TEST_F(UpdateStateTest, TheDownloadingVersionIsDroppedOnlyWhenRescheduledWithoutADownload) {
+    SetNowOverride(EncodeDate(2025, 3, 1));
+    UpdateState = TUpdateState{StatusDownloaded, 0x04000002, ModeDaily, 777.0};
+    SaveUpdateState(false);
+    LoadUpdateState();
+    EXPECT_EQ(UpdateState.DownloadingVersion, 0x04000002u);
+    EXPECT_EQ(UpdateState.NextScheduledUpdate, 777.0);  // a failed query keeps the old date
+
+    SaveUpdateState(true);
+    LoadUpdateState();
+    EXPECT_EQ(UpdateState.Status, StatusDownloaded);
+    EXPECT_EQ(UpdateState.DownloadingVersion, 0u);
+    EXPECT_EQ(UpdateState.NextScheduledUpdate, EncodeDate(2025, 3, 2));
+}
+
+TEST_F(UpdateStateTest, SaveAndDeleteKeepOtherKeysAndDeleteRemovesTheWholeTree) {
+    platform::TRegistryStore store(StoreFile());
+    store.EditKey("Other", [](platform::TRegKey& key) {
+        key.Set("x", {platform::RegBinary, {1}});
+    });
+    store.EditKey("Vantrel\\Sub", [](platform::TRegKey& key) {
+        key.Set("y", {platform::RegBinary, {2}});
+    });
+    SaveUpdateState(true);
+    ASSERT_TRUE(StoredKey());
+    DeleteUpdateState();
+    EXPECT_FALSE(StoredKey());
+    EXPECT_FALSE(store.ReadKey("Vantrel\\Sub"));
+    EXPECT_TRUE(store.ReadKey("Other"));
+}
+
+TEST_F(UpdateStateTest, ASaveNeverReplacesADamagedStore) {
+    WriteStore("\"Update Mode\"=hex:zz\n");
+    const Bytes before = test::ReadFile(StoreFile());
+    UpdateState.Mode = ModeDaily;
+    SaveUpdateState(true);  // gives up silently
+    EXPECT_EQ(test::ReadFile(StoreFile()), before);
+}
+
+TEST(Dates, CalendarArithmetic) {
+    EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
+    EXPECT_EQ(EncodeDate(1900, 1, 1), 2.0);
+    EXPECT_EQ(DecodeDate(EncodeDate(2024, 2, 29) + 0.9), (TDate{2024, 2, 29}));
+    EXPECT_EQ(DaysInMonth(2024, 2), 29u);
+    EXPECT_EQ(DaysInMonth(2100, 2), 28u);
+    EXPECT_EQ(DaysInMonth(2000, 2), 29u);
+    EXPECT_EQ(DaysInMonth(2025, 4), 30u);
+    EXPECT_EQ(ParseDateTimeText("2024-02-10"), EncodeDate(2024, 2, 10));
+    EXPECT_EQ(ParseDateTimeText("2024-02-10T12:00:00"), EncodeDate(2024, 2, 10) + 0.5);
+    for (const char* bad : {"2023-02-29", "2024-13-01", "2024-02-10T24:00:00", "2024-2-10",
+                            "2024-02-10 ", "yesterday", ""})
+        EXPECT_FALSE(ParseDateTimeText(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace vantrel

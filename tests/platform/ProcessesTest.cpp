@@ -1,0 +1,253 @@
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "platform/InstanceMessages.h"
+#include "platform/Processes.h"
+#include "platform/UserDirs.h"
+#include "tests/support/TempDir.h"
+
+namespace vantrel::platform {
+namespace {
+
+// A copy of sleep(1) under a name of our choosing, running until the test
+// ends it; optionally under another user or another runtime directory.
+class TProbe {
+public:
+    TProbe(const std::filesystem::path& exe, uid_t uid = getuid(),
+           const char* runtimeDir = nullptr) {
+        FPid = fork();
+        if (FPid == 0) {
+            if (runtimeDir != nullptr)
+                setenv("XDG_RUNTIME_DIR", runtimeDir, 1);
+            if (uid != getuid() && setuid(uid) != 0)
+                _exit(127);
+            execl(exe.c_str(), exe.c_str(), "1000", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // The exec has happened once /proc shows the new executable.
+        for (int i = 0; i < 100000; ++i) {
+            std::error_code error;
+            if (std::filesystem::read_symlink("/proc/" + std::to_string(FPid) + "/exe", error) ==
+                exe)
+                break;
+            sched_yield();
+        }
+    }
+    ~TProbe() {
+        kill(FPid, SIGKILL);
+        waitpid(FPid, nullptr, 0);
+    }
+    pid_t Pid() const { return FPid; }
+
+private:
+    pid_t FPid = -1;
+};
+
+std::filesystem::path SleepCopy(const std::filesystem::path& dir, const std::string& name) {
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path exe = dir / name;
+    std::filesystem::copy_file("/bin/sleep", exe);
+    std::filesystem::permissions(exe, std::filesystem::perms::owner_all |
+                                          std::filesystem::perms::group_exec |
+                                          std::filesystem::perms::others_exec);
+    return exe;
+}
+
+std::vector<pid_t> Pids(const std::vector<TProcess>& processes) {
+    std::vector<pid_t> pids;
+    for (const TProcess& p : processes)
+        pids.push_back(p.Pid);
+    return pids;
+}
+
+class ProcessesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FRuntime = FDir / "runtime";
+        std::filesystem::create_directories(FRuntime);
+        setenv("XDG_RUNTIME_DIR", FRuntime.c_str(), 1);
+    }
+    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
+
+    test::TempDir FDir;
+    std::filesystem::path FRuntime;
+};
+
+TEST_F(ProcessesTest, FindsThisProcessByItsOwnNameInAnyLetterCase) {
+    std::string name = CurrentExeName();
+    ASSERT_FALSE(name.empty());
+    std::transform(name.begin(), name.end(), name.begin(), ::toupper);
+    const std::vector<TProcess> found = FindProcessesByExeName(name);
+    const auto self = std::find_if(found.begin(), found.end(), IsCurrentProcess);
+    ASSERT_NE(self, found.end());
+    EXPECT_EQ(self->Pid, getpid());
+    EXPECT_FALSE(IsCurrentProcess(TProcess{getppid()}));
+    EXPECT_TRUE(FindProcessesByExeName("no-such-program-name").empty());
+}
+
+TEST_F(ProcessesTest, SameFileNameInDifferentDirectoriesCountsAndOtherSessionsDoNot) {
+    const TProbe first(SleepCopy(FDir / "a", "VantrelProbe"));
+    const TProbe second(SleepCopy(FDir / "b", "vantrelprobe"));
+    const TProbe elsewhere(SleepCopy(FDir / "c", "VANTRELPROBE"), getuid(), "/some/other/runtime");
+    const std::vector<pid_t> pids = Pids(FindProcessesByExeName("vantrelPROBE"));
+    EXPECT_EQ(pids, (std::vector<pid_t>{first.Pid(), second.Pid()}));
+}
+
+TEST_F(ProcessesTest, AnotherUsersInstanceDoesNotCount) {
+    if (getuid() != 0)
+        GTEST_SKIP() << "starting a process as another user needs root";
+    // The other user must be able to run the copy.
+    std::filesystem::permissions(FDir.path(), std::filesystem::perms::all);
+    const TProbe mine(SleepCopy(FDir / "a", "VantrelProbe"));
+    const TProbe theirs(SleepCopy(FDir / "b", "VantrelProbe"), 65534);
+    EXPECT_EQ(Pids(FindProcessesByExeName("VantrelProbe")), (std::vector<pid_t>{mine.Pid()}));
+}
+
+TEST_F(ProcessesTest, TerminateEndsTheProcessAtOnce) {
+    const std::filesystem::path exe = SleepCopy(FDir / "a", "VantrelProbe");
+    const pid_t child = fork();
+    if (child == 0) {
+        execl(exe.c_str(), exe.c_str(), "1000", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    EXPECT_TRUE(TerminateProcessWithCode(TProcess{child}, 0));
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+    EXPECT_FALSE(TerminateProcessWithCode(TProcess{child}, 0));  // reaped: gone
+}
+
+TEST_F(ProcessesTest, PostedMessagesReachTheListenerOfThatProcess) {
+    TInstanceMessageListener listener;
+    EXPECT_EQ(listener.Endpoint(), FRuntime / "vantrel" / (std::to_string(getpid()) + ".sock"));
+    EXPECT_TRUE(PostToProcessWindows(TProcess{getpid()}, WM_SHOWMAINWINDOW, 0, 0));
+    EXPECT_TRUE(PostToProcessWindows(TProcess{getpid()}, 7, -1, INTPTR_MAX));
+    EXPECT_EQ(listener.WaitForMessage(5000), (TInstanceMessage{1025, 0, 0}));
+    EXPECT_EQ(listener.ReadPending(), (std::vector<TInstanceMessage>{{7, -1, INTPTR_MAX}}));
+    EXPECT_TRUE(listener.ReadPending().empty());
+}
+
+TEST_F(ProcessesTest, AProcessWithoutAnEndpointReceivesNothingAndThePostDoesNotWait) {
+    const TProbe windowless(SleepCopy(FDir / "a", "VantrelProbe"));
+    EXPECT_FALSE(PostToProcessWindows(TProcess{windowless.Pid()}, WM_SHOWMAINWINDOW, 0, 0));
+
+    // A listener that never reads: once its queue is full, posts fail
+    // instead of blocking this process.
+    TInstanceMessageListener idle(FRuntime / "idle.sock");
+    int refused = 0;
+    for (int i = 0; i < 10000 && refused == 0; ++i) {
+        if (!PostInstanceMessage(idle.Endpoint(), TInstanceMessage{1, i, 0}))
+            ++refused;
+    }
+    EXPECT_EQ(refused, 1);
+    EXPECT_FALSE(idle.ReadPending().empty());
+}
+
+TEST_F(ProcessesTest, MalformedDatagramsAreDropped) {
+    TInstanceMessageListener listener(FRuntime / "l.sock");
+    const int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, listener.Endpoint().c_str());
+    const char shortMessage[3] = {1, 2, 3};
+    const char longMessage[kInstanceMessageSize + 4] = {};
+    sendto(fd, shortMessage, sizeof shortMessage, 0, reinterpret_cast<sockaddr*>(&address),
+           sizeof address);
+    sendto(fd, longMessage, sizeof longMessage, 0, reinterpret_cast<sockaddr*>(&address),
+           sizeof address);
+    close(fd);
+    ASSERT_TRUE(PostInstanceMessage(listener.Endpoint(), TInstanceMessage{5, 6, 7}));
+    EXPECT_EQ(listener.WaitForMessage(5000), (TInstanceMessage{5, 6, 7}));
+    EXPECT_TRUE(listener.ReadPending().empty());
+}
+
+TEST_F(ProcessesTest, TheEndpointGoesWithTheListener) {
+    std::filesystem::path endpoint;
+    {
+        TInstanceMessageListener listener;
+        endpoint = listener.Endpoint();
+        EXPECT_TRUE(std::filesystem::exists(endpoint));
+    }
+    EXPECT_FALSE(std::filesystem::exists(endpoint));
+    EXPECT_FALSE(PostInstanceMessage(endpoint, TInstanceMessage{1025, 0, 0}));
+}
+
+class UserDirsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
+            const char* value = std::getenv(name);
+            FSaved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        }
+        setenv("HOME", FDir.path().c_str(), 1);
+        unsetenv("XDG_CONFIG_HOME");
+        unsetenv("XDG_CACHE_HOME");
+        unsetenv("XDG_RUNTIME_DIR");
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : FSaved) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+    mode_t Mode(const std::filesystem::path& path) {
+        struct stat info {};
+        EXPECT_EQ(lstat(path.c_str(), &info), 0);
+        return info.st_mode & 07777;
+    }
+
+    test::TempDir FDir;
+    std::vector<std::pair<std::string, std::optional<std::string>>> FSaved;
+};
+
+TEST_F(UserDirsTest, DirectoriesFollowTheXdgVariablesAndTheirDefaults) {
+    EXPECT_EQ(ConfigDirPath(), FDir / ".config" / "vantrel");
+    EXPECT_EQ(CacheDirPath(), FDir / ".cache" / "vantrel");
+    EXPECT_EQ(RuntimeDirPath(), "/tmp/vantrel-" + std::to_string(getuid()));
+    setenv("XDG_CONFIG_HOME", (FDir / "cfg").c_str(), 1);
+    setenv("XDG_CACHE_HOME", "relative/ignored", 1);
+    setenv("XDG_RUNTIME_DIR", (FDir / "run").c_str(), 1);
+    EXPECT_EQ(ConfigDir(), FDir / "cfg" / "vantrel");
+    EXPECT_EQ(CacheDir(), FDir / ".cache" / "vantrel");
+    EXPECT_EQ(RuntimeDir(), FDir / "run" / "vantrel");
+    for (const auto& dir : {ConfigDirPath(), CacheDirPath(), RuntimeDirPath()})
+        EXPECT_EQ(Mode(dir), 0700u) << dir;
+}
+
+TEST_F(UserDirsTest, UnsafeDirectoriesAreNarrowedOrRefused) {
+    const std::filesystem::path open = FDir / "open";
+    std::filesystem::create_directory(open);
+    chmod(open.c_str(), 0777);
+    EnsurePrivateDir(open);
+    EXPECT_EQ(Mode(open), 0700u);
+
+    const std::filesystem::path link = FDir / "link";
+    std::filesystem::create_directory_symlink(open, link);
+    EXPECT_THROW(EnsurePrivateDir(link), UserDirError);
+
+    test::WriteFile(FDir / "file", std::string("x"));
+    EXPECT_THROW(EnsurePrivateDir(FDir / "file"), UserDirError);
+
+    if (getuid() == 0) {
+        const std::filesystem::path theirs = FDir / "theirs";
+        std::filesystem::create_directory(theirs);
+        ASSERT_EQ(chown(theirs.c_str(), 65534, 65534), 0);
+        EXPECT_THROW(EnsurePrivateDir(theirs), UserDirError);
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::platform
