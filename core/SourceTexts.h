@@ -1,0 +1,97 @@
+// The English source texts that the windows look up in the translation
+// dictionary. They are the dictionary's keys, so a text changed here needs
+// the same change in resources/translations (vantrel.pot and every .po).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel::texts {
+
+// Fixed captions of the main window, its tray menu and the error dialog.
+inline constexpr std::string_view kAppTitle = "Vantrel";  // form captions, tray menu
+inline constexpr std::string_view kCheckForUpdate = "Check for update";
+inline constexpr std::string_view kHide = "Hide";
+inline constexpr std::string_view kCopyText = "Copy text";
+inline constexpr std::string_view kQuit = "Quit";
+inline constexpr std::string_view kShow = "Show";
+inline constexpr std::string_view kClose = "Close";
+
+// The command button's captions.
+inline constexpr std::string_view kStartDownload = "Start download";
+inline constexpr std::string_view kPause = "Pause";
+inline constexpr std::string_view kResume = "Resume";
+inline constexpr std::string_view kStartInstallation = "Start installation";
+
+// Parts of the window caption, and the progress bar's static text.
+inline constexpr std::string_view kPaused = "Paused";
+inline constexpr std::string_view kDownloading = "Downloading";
+
+// The update modes, in the order of their values.
+inline constexpr std::string_view kModeNever = "Never";
+inline constexpr std::string_view kModeDaily = "Daily";
+inline constexpr std::string_view kModeWeekly = "Weekly";
+inline constexpr std::string_view kModeMonthly = "Monthly";
+
+// Tray hint templates.
+inline constexpr std::string_view kHintOffered =
+    "[APPTITLE][\\NL]New version of [PROD_TITLE] is available to download!";
+inline constexpr std::string_view kHintDownloading =
+    "[APPTITLE][\\NL][PROD_TITLE][\\NL]Downloading version [PROD_VERSION][\\NL]Downloaded "
+    "[DOWNLOAD_PROGRESS]";
+inline constexpr std::string_view kHintPaused =
+    "[APPTITLE][\\NL][PROD_TITLE][\\NL]Downloading version [PROD_VERSION][\\NL]Paused "
+    "([DOWNLOAD_PROGRESS])";
+inline constexpr std::string_view kHintDownloaded =
+    "[APPTITLE][\\NL][PROD_TITLE][\\NL]Ready to install version [PROD_VERSION]";
+inline constexpr std::string_view kHintUpToDate = "[APPTITLE][\\NL][PROD_TITLE] is up to date.";
+
+// Label templates of the main window.
+inline constexpr std::string_view kCurrentVersion = "Current version: [INSTALLED_VERSION]";
+inline constexpr std::string_view kNewVersion = "New version: [PROD_VERSION]";
+inline constexpr std::string_view kUpToDate = "Your product is up to date!";
+inline constexpr std::string_view kDownloadedSuccessfully = "New version downloaded successfully!";
+inline constexpr std::string_view kCommandOffered =
+    "New version is available to download! Click here to begin";
+inline constexpr std::string_view kCommandDownloaded =
+    "Ready to install version [PROD_VERSION]. Click here to begin";
+
+// The information panel: group headings (templates) and section captions.
+// "Promotion" is deliberately absent: that caption is never translated.
+inline constexpr std::string_view kWhatsNew = "What's new in version [PROD_VERSION]";
+inline constexpr std::string_view kAboutProduct = "About [PROD_TITLE]";
+inline constexpr std::string_view kSectionDescription = "Description";
+inline constexpr std::string_view kSectionBugFix = "Bug fix";
+inline constexpr std::string_view kSectionAddons = "Addons";
+inline constexpr std::string_view kSectionFeatures = "Features";
+// A format string: "%s" becomes the web site's address after translation.
+inline constexpr std::string_view kVisitWebSite = "Visit official web site\r\n%s";
+
+// The two tray popups: heading, body and go link of each.
+inline constexpr std::string_view kPopupAvailableCaption = "New version is available!";
+inline constexpr std::string_view kPopupAvailableText =
+    "New version of [PROD_TITLE] is available to download!";
+inline constexpr std::string_view kPopupAvailableGo = "Click here to download";
+inline constexpr std::string_view kPopupDownloadedCaption = "Ready to install new version!";
+inline constexpr std::string_view kPopupDownloadedText =
+    "[PROD_TITLE] version [PROD_VERSION] has been downloaded.";
+inline constexpr std::string_view kPopupDownloadedGo = "Click here to install";
+
+// The error dialog's heading for an error text of a single line.
+inline constexpr std::string_view kErrorTitle = "Error";
+// The error dialog's link: "View downloads at " and the vendor's site name
+// (the built-in web site without its scheme).
+std::string ViewDownloadsCaption();
+
+// One looked-up text and where the program shows it (for translators).
+struct TSourceText {
+    std::string Text;
+    std::string Context;
+};
+
+// Every text of this header, each once, in the order above; the texts built
+// from the configured addresses are included with their configured values.
+const std::vector<TSourceText>& SourceTexts();
+
+}  // namespace vantrel::texts

@@ -1,0 +1,393 @@
+// Loading "translation.dat" into the repository, and looking texts up in it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "i18n/SFTranslateRepository.h"
+#include "tests/i18n/DictionaryBytes.h"
+#include "tests/support/TempDir.h"
+
+namespace vantrel {
+namespace {
+
+using test::TDictBytes;
+
+QString PathOf(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+std::filesystem::path Store(const test::TempDir& dir, const QByteArray& bytes,
+                            const std::string& name = "translation.dat") {
+    const auto path = dir / name;
+    test::WriteFile(path, bytes.toStdString());
+    return path;
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    const auto bytes = test::ReadFile(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+// English and Deutsch, hash size 2000, "Hide" as "Ausblenden", written out
+// exactly as the format's worked example lists it.
+QByteArray WorkedExample() {
+    return QByteArray::fromHex(
+        "01"
+        "1207000000"
+        "45006e0067006c00690073006800"
+        "1200000000"
+        "00000000"
+        "1207000000"
+        "44006500750074007300630068"
+        "00"
+        "1200000000"
+        "00000000"
+        "00"
+        "060d"
+        "5453744469637469"
+        "6f6e617279"
+        "060b"
+        "54537444696374"
+        "4e6f6465"
+        "03d007"
+        "01"
+        "0604"
+        "48696465"
+        "01"
+        "120a000000"
+        "41007500730062006c0065006e00640065006e00"
+        "00"
+        "00");
+}
+
+const std::string kFrancais =
+    "Fran\xC3\xA7"
+    "ais";
+
+QByteArray ThreeLanguages() {
+    TDictBytes file;
+    file.Byte(0x01).Language("English").Language("Deutsch");
+    file.Utf8(kFrancais).Wide("").Int32(0).Byte(0x00).Header().Byte(0x01);
+    file.Entry("Hide", {"Ausblenden", "Masquer"});
+    file.Entry("Quit", {"Beenden"});  // no French: the array is one short
+    file.Entry("Close", {"", "Fermer"});
+    return file.Byte(0x00).Bytes();
+}
+
+TEST(RepositoryLoadTest, WorkedExampleLoadsAndStoresByteForByte) {
+    test::TempDir dir;
+    const auto path = Store(dir, WorkedExample());
+    TSFTranslateRepository repository;
+    ASSERT_TRUE(repository.LoadDictionary(PathOf(path)))
+        << repository.LastLoadError().toStdString();
+    EXPECT_EQ(repository.LanguageCount(), 2);
+    EXPECT_EQ(repository.WordCount(), 1);
+    EXPECT_EQ(repository.HashSize(), 2000);
+    EXPECT_EQ(repository.DictionaryFileName(), path.string());
+    EXPECT_EQ(repository.Languages()[1], (TLanguageData{"Deutsch", "", 0}));
+    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+    EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Ausblenden"));
+    EXPECT_EQ(repository.StoreDictionary(), WorkedExample());
+}
+
+TEST(RepositoryLoadTest, LanguagesAndKeysMatchWithoutRegardToCase) {
+    test::TempDir dir;
+    TSFTranslateRepository repository;
+    ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, ThreeLanguages()))));
+    repository.SetCurrentLanguage(QStringLiteral("deutsch"));
+    EXPECT_EQ(repository.CurrentLanguage(), QStringLiteral("Deutsch"));
+    EXPECT_EQ(repository.CurrentLanguageIndex(), 1);
+    EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Ausblenden"));
+    EXPECT_EQ(repository.Translate("HIDE"), QStringLiteral("Ausblenden"));
+
+    repository.SetCurrentLanguage(
+        QString::fromUtf8("FRAN\xC3\x87"
+                          "AIS"));
+    EXPECT_EQ(repository.CurrentLanguage(), QString::fromStdString(kFrancais));
+    EXPECT_EQ(repository.Translate("hide"), QStringLiteral("Masquer"));
+
+    repository.SetCurrentLanguage(QStringLiteral("Klingon"));  // not in the file
+    EXPECT_EQ(repository.CurrentLanguage(), QString::fromStdString(kFrancais));
+    EXPECT_EQ(repository.CurrentLanguageIndex(), 2);
+}
+
+TEST(RepositoryLoadTest, MissingTranslationsFollowReturnEnglishIfMissed) {
+    test::TempDir dir;
+    TSFTranslateRepository repository;
+    ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, ThreeLanguages()))));
+    repository.SetCurrentLanguage(QString::fromStdString(kFrancais));
+    EXPECT_EQ(repository.Translate("Quit"), QString());  // array too short
+    EXPECT_EQ(repository.Translate("Not in the file"), QStringLiteral("Not in the file"));
+    repository.SetReturnEnglishIfMissed(true);
+    EXPECT_EQ(repository.Translate("Quit"), QStringLiteral("Quit"));
+    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+    EXPECT_EQ(repository.Translate("Close"), QStringLiteral("Close"));  // empty translation
+    repository.SetReturnEnglishIfMissed(false);
+    EXPECT_EQ(repository.Translate("Close"), QString());
+}
+
+TEST(RepositoryLoadTest, LanguageIsMatchedDuringTheLoadAndOnlyAfterIt) {
+    test::TempDir dir;
+    TSFTranslateRepository repository;
+    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));  // nothing loaded: no effect
+    EXPECT_EQ(repository.CurrentLanguage(), QStringLiteral("English"));
+
+    TDictBytes file;
+    file.Byte(0x01).Language("ENGLISH").Language("Deutsch").Language("english").Byte(0x00);
+    file.Header().Byte(0x01).Byte(0x00);
+    ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, file.Bytes()))));
+    // The stored name "English" is matched as the file spells it; the later
+    // match wins.
+    EXPECT_EQ(repository.CurrentLanguage(), QStringLiteral("english"));
+    EXPECT_EQ(repository.CurrentLanguageIndex(), 2);
+}
+
+TEST(RepositoryLoadTest, SourceLanguageReturnsEveryTextAndCollectsNothing) {
+    test::TempDir dir;
+    const auto collected = dir / "missing.txt";
+    {
+        TSFTranslateRepository repository;
+        repository.Collector().SetFileName(collected.string());
+        repository.Collector().SetEnabled(true);
+        ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, ThreeLanguages()))));
+        EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Hide"));
+        EXPECT_EQ(repository.Translate("Unknown"), QStringLiteral("Unknown"));
+        EXPECT_TRUE(repository.Collector().Collected().empty());
+    }
+    EXPECT_EQ(ReadText(collected), "");
+}
+
+TEST(RepositoryLoadTest, MissingFileEmptiesTheRepositoryButKeepsTheLanguageIndex) {
+    test::TempDir dir;
+    TSFTranslateRepository repository;
+    ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, ThreeLanguages()))));
+    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+    const std::string loadedName = repository.DictionaryFileName();
+
+    EXPECT_FALSE(repository.LoadDictionary(PathOf(dir / "absent.dat")));
+    EXPECT_EQ(repository.LanguageCount(), 0);
+    EXPECT_EQ(repository.WordCount(), 0);
+    EXPECT_EQ(repository.DictionaryFileName(), loadedName);
+    EXPECT_EQ(repository.CurrentLanguageIndex(), 1);
+    EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Hide"));
+    EXPECT_FALSE(repository.LoadDictionary(PathOf(dir.path())));  // a directory is no file
+}
+
+TEST(RepositoryLoadTest, ForeignContainerClassKeepsLanguagesButLoadsNoEntries) {
+    test::TempDir dir;
+    TDictBytes file;
+    file.Byte(0x01).Language("English").Language("Deutsch").Byte(0x00);
+    file.Short("TStHashTable").Short("TStDictNode").Byte(0x03).Byte(0xD0).Byte(0x07);
+    file.Byte(0x01).Entry("Hide", {"Ausblenden"}).Byte(0x00);
+    TSFTranslateRepository repository;
+    EXPECT_FALSE(repository.LoadDictionary(PathOf(Store(dir, file.Bytes()))));
+    EXPECT_EQ(repository.LanguageCount(), 2);
+    EXPECT_EQ(repository.WordCount(), 0);
+    EXPECT_TRUE(repository.DictionaryFileName().empty());
+    EXPECT_NE(repository.LastLoadError().indexOf(QStringLiteral("TStHashTable")), -1);
+}
+
+TEST(RepositoryLoadTest, DuplicateKeyStopsTheLoadAndKeepsTheEntriesBefore) {
+    test::TempDir dir;
+    const QByteArray file =
+        test::DictionaryFile({"English", "Deutsch"}, {{"Hide", {"Ausblenden"}},
+                                                      {"Quit", {"Beenden"}},
+                                                      {"HIDE", {"Verstecken"}},
+                                                      {"Close", {"Schliessen"}}});
+    TSFTranslateRepository repository;
+    EXPECT_FALSE(repository.LoadDictionary(PathOf(Store(dir, file))));
+    EXPECT_EQ(repository.WordCount(), 2);
+    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+    EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Ausblenden"));
+    EXPECT_EQ(repository.Translate("Close"), QStringLiteral("Close"));
+    EXPECT_NE(repository.LastLoadError().indexOf(QStringLiteral("duplicate")), -1);
+}
+
+TEST(RepositoryLoadTest, BytesAfterTheEndAreIgnoredAndNonAsciiKeysFoldCase) {
+    test::TempDir dir;
+    QByteArray file = test::DictionaryFile({"English", "Deutsch"}, {{"Gr\xC3\xB6\xC3\x9F"
+                                                                     "e",
+                                                                     {"Size"}},
+                                                                    {"\xC3\x84rger", {"Anger"}}});
+    file.append("trailing garbage");
+    TSFTranslateRepository repository;
+    ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, file))));
+    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+    EXPECT_EQ(repository.Translate("GR\xC3\x96SSE"), QStringLiteral("Size"));
+    EXPECT_EQ(repository.Translate("\xC3\xA4RGER"), QStringLiteral("Anger"));
+}
+
+// Offsets at which each language record and each entry of a file is complete.
+struct TCutFile {
+    QByteArray Bytes;
+    std::vector<int> LanguageEnds;
+    std::vector<int> EntryEnds;
+};
+
+TCutFile FileWithBoundaries() {
+    TCutFile cut;
+    TDictBytes file;
+    file.Byte(0x01);
+    for (const char* name : {"English", "Deutsch", "Nederlands"}) {
+        file.Language(name);
+        cut.LanguageEnds.push_back(static_cast<int>(file.Bytes().size()));
+    }
+    file.Byte(0x00).Header(7).Byte(0x01);
+    const std::vector<std::pair<std::string, std::vector<std::string>>> entries = {
+        {"Hide", {"Ausblenden", "Verbergen"}},
+        {"Quit", {"Beenden"}},
+        {std::string(300, 'k'), {"lang"}},  // a long-string key
+        {"Close", {}},
+    };
+    for (const auto& [key, words] : entries) {
+        if (key.size() > 255) {
+            file.Byte(0x0C).Int32(static_cast<std::int32_t>(key.size())).Raw(key).Byte(0x01);
+            for (const auto& word : words) {
+                file.Wide(word);
+            }
+            file.Byte(0x00);
+        } else {
+            file.Entry(key, words);
+        }
+        cut.EntryEnds.push_back(static_cast<int>(file.Bytes().size()));
+    }
+    cut.Bytes = file.Byte(0x00).Bytes();
+    return cut;
+}
+
+TEST(RepositoryLoadTest, FileCutAtEveryByteFailsKeepingWhatWasRead) {
+    test::TempDir dir;
+    const TCutFile cut = FileWithBoundaries();
+    const auto path = dir / "cut.dat";
+    TSFTranslateRepository repository;
+    for (int size = 0; size < cut.Bytes.size(); ++size) {
+        test::WriteFile(path, cut.Bytes.left(size).toStdString());
+        ASSERT_FALSE(repository.LoadDictionary(PathOf(path))) << size;
+        const auto complete = [size](const std::vector<int>& ends) {
+            return static_cast<std::int32_t>(
+                std::count_if(ends.begin(), ends.end(), [size](int end) { return end <= size; }));
+        };
+        EXPECT_EQ(repository.LanguageCount(), complete(cut.LanguageEnds)) << size;
+        EXPECT_EQ(repository.WordCount(), complete(cut.EntryEnds)) << size;
+        EXPECT_TRUE(repository.DictionaryFileName().empty()) << size;
+        EXPECT_GE(repository.LastLoadErrorOffset(), 0) << size;
+        EXPECT_LE(repository.LastLoadErrorOffset(), size) << size;
+    }
+    test::WriteFile(path, cut.Bytes.toStdString());
+    ASSERT_TRUE(repository.LoadDictionary(PathOf(path)));
+    EXPECT_EQ(repository.WordCount(), 4);
+    repository.SetCurrentLanguage(QStringLiteral("deutsch"));
+    EXPECT_EQ(repository.Translate(std::string(300, 'K')), QStringLiteral("lang"));
+}
+
+TEST(RepositoryLoadTest, OversizedLengthsAndHashSizesFailWithoutAllocating) {
+    const std::vector<std::pair<const char*, QByteArray>> damaged = {
+        {"language name", TDictBytes().Byte(0x01).Byte(0x12).Int32(0x7FFFFFFF).Bytes()},
+        {"second text", TDictBytes().Byte(0x01).Wide("English").Byte(0x0C).Int32(-2).Bytes()},
+        {"class name", TDictBytes().Byte(0x01).Byte(0x00).Byte(0x14).Int32(0x7FFFFFF0).Bytes()},
+        {"key", TDictBytes()
+                    .Byte(0x01)
+                    .Byte(0x00)
+                    .Header()
+                    .Byte(0x01)
+                    .Byte(0x0C)
+                    .Int32(0x7FFFFFFF)
+                    .Raw("Hide")
+                    .Bytes()},
+        {"word", TDictBytes()
+                     .Byte(0x01)
+                     .Byte(0x00)
+                     .Header()
+                     .Byte(0x01)
+                     .Short("Hide")
+                     .Byte(0x01)
+                     .Byte(0x12)
+                     .Int32(0x40000000)
+                     .Bytes()},
+        {"hash size", TDictBytes()
+                          .Byte(0x01)
+                          .Byte(0x00)
+                          .Short("TStDictionary")
+                          .Short("TStDictNode")
+                          .Byte(0x04)
+                          .Int32(0x7FFFFFFF)
+                          .Byte(0x01)
+                          .Byte(0x00)
+                          .Bytes()},
+        {"tag where a word is expected", TDictBytes()
+                                             .Byte(0x01)
+                                             .Byte(0x00)
+                                             .Header()
+                                             .Byte(0x01)
+                                             .Short("Hide")
+                                             .Byte(0x01)
+                                             .Byte(0x04)
+                                             .Int32(1)
+                                             .Byte(0x00)
+                                             .Byte(0x00)
+                                             .Bytes()},
+    };
+    test::TempDir dir;
+    for (const auto& [what, bytes] : damaged) {
+        TSFTranslateRepository repository;
+        EXPECT_FALSE(repository.LoadDictionary(PathOf(Store(dir, bytes)))) << what;
+        EXPECT_FALSE(repository.LastLoadError().isEmpty()) << what;
+    }
+}
+
+TEST(CollectorTest, WritesEachMissingTextOnceWhenTheRepositoryGoes) {
+    test::TempDir dir;
+    const auto dictionary = Store(dir, ThreeLanguages());
+    const auto list = dir / "missing.txt";
+    auto run = [&](bool rewrite) {
+        TSFTranslateRepository repository;
+        repository.SetReturnEnglishIfMissed(true);
+        repository.Collector().SetFileName(list.string());
+        repository.Collector().SetEnabled(true);
+        repository.Collector().SetRewriteFile(rewrite);
+        ASSERT_TRUE(repository.LoadDictionary(PathOf(dictionary)));
+        repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+        repository.Translate("Hide");       // translated: not collected
+        repository.Translate("Close");      // entry with an empty translation
+        repository.Translate("Not there");  // no entry at all
+        repository.Translate("NOT THERE");  // the same text again
+        repository.Translate("");
+    };
+    run(true);
+    EXPECT_EQ(ReadText(list), "Close\r\nNot there\r\n");
+    run(false);
+    EXPECT_EQ(ReadText(list), "Close\r\nNot there\r\nClose\r\nNot there\r\n");
+    run(true);
+    EXPECT_EQ(ReadText(list), "Close\r\nNot there\r\n");
+}
+
+TEST(CollectorTest, DisabledCollectorStillRewritesItsFileAndBlankNamesDisable) {
+    test::TempDir dir;
+    const auto list = dir / "missing.txt";
+    test::WriteFile(list, std::string("old\r\n"));
+    {
+        TSFTranslateRepositoryCollector collector;
+        collector.SetFileName(list.string());
+        collector.CollectWord("ignored?");  // collecting needs no Enabled; Translate checks it
+    }
+    EXPECT_EQ(ReadText(list), "ignored?\r\n");
+    {
+        TSFTranslateRepositoryCollector collector;
+        collector.SetFileName(list.string());
+    }
+    EXPECT_EQ(ReadText(list), "");
+
+    TSFTranslateRepositoryCollector blank;
+    blank.SetEnabled(true);
+    blank.SetFileName(" \t\r\n");
+    EXPECT_FALSE(blank.Enabled());
+    blank.SetEnabled(true);
+    blank.SetFileName("name");
+    EXPECT_TRUE(blank.Enabled());
+}
+
+}  // namespace
+}  // namespace vantrel
