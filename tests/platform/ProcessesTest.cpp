@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -6,8 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -25,8 +28,14 @@ class TProbe {
 public:
     TProbe(const std::filesystem::path& exe, uid_t uid = getuid(),
            const char* runtimeDir = nullptr) {
+        // The write end closes on exec, so the read below returns exactly
+        // when the child runs the new executable (or has died trying).
+        int ready[2];
+        if (pipe2(ready, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe2 failed");
         FPid = fork();
         if (FPid == 0) {
+            close(ready[0]);
             if (runtimeDir != nullptr)
                 setenv("XDG_RUNTIME_DIR", runtimeDir, 1);
             if (uid != getuid() && setuid(uid) != 0)
@@ -34,14 +43,11 @@ public:
             execl(exe.c_str(), exe.c_str(), "1000", static_cast<char*>(nullptr));
             _exit(127);
         }
-        // The exec has happened once /proc shows the new executable.
-        for (int i = 0; i < 100000; ++i) {
-            std::error_code error;
-            if (std::filesystem::read_symlink("/proc/" + std::to_string(FPid) + "/exe", error) ==
-                exe)
-                break;
-            sched_yield();
+        close(ready[1]);
+        char ignored;
+        while (read(ready[0], &ignored, 1) < 0 && errno == EINTR) {
         }
+        close(ready[0]);
     }
     ~TProbe() {
         kill(FPid, SIGKILL);
