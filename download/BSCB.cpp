@@ -1,0 +1,422 @@
+#include "download/BSCB.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdlib>
+
+#include "download/TransferTexts.h"
+
+namespace vantrel {
+
+using namespace platform;
+
+namespace {
+
+// A put body is read whole into memory; anything this size is not a form.
+constexpr qint64 kMaxPutFileSize = 0x7FFFFFFF;
+
+}  // namespace
+
+TBSCB::TBSCB(const TInfo& info)
+    : FInfo(info),
+      FOwner(info.Owner),
+      FUrl(info.Url),
+      FMemoryStream(std::make_unique<TMemoryStream>()) {}
+
+TBSCB::~TBSCB() {
+    if (FBinding) {
+        FBinding->Detach();
+    }
+}
+
+void TBSCB::FireComplete(TStream* stream, HRESULT result) {
+    if (FOwner->OnComplete) {
+        FOwner->OnComplete(this, stream, result);
+    }
+}
+
+void TBSCB::AbortBinding() {
+    if (FBinding) {
+        FBinding->Abort();
+    }
+}
+
+// ---- Starting ------------------------------------------------------------
+
+bool TBSCB::Start() {
+    std::unique_ptr<TUrlMoniker> moniker;
+    HRESULT hr = CreateURLMoniker(FUrl, moniker);
+    if (Failed(hr)) {
+        FireComplete(nullptr, hr);
+        return false;
+    }
+    std::unique_ptr<TBindContext> context;
+    hr = CreateAsyncBindCtx(this, context);
+    if (Failed(hr)) {
+        FireComplete(nullptr, hr);
+        return false;
+    }
+    if (IsValidURL(context.get(), FUrl) != S_OK) {
+        FireComplete(nullptr, MK_E_SYNTAX);
+        return false;
+    }
+    hr = moniker->BindToStorage(*context);
+    if (hr != S_OK && hr != MK_S_ASYNCHRONOUS) {
+        FireComplete(nullptr, hr);
+        return false;
+    }
+    return true;
+}
+
+HRESULT TBSCB::OnStartBinding(const std::shared_ptr<TBinding>& binding) {
+    if (FOwner->Cancelled()) {
+        FireComplete(nullptr, E_ABORT);
+        return E_FAIL;
+    }
+    FBinding = binding;
+    return S_OK;
+}
+
+HRESULT TBSCB::GetPriority() {
+    if (FOwner->Cancelled()) {
+        AbortBinding();
+    }
+    return S_OK;
+}
+
+// ---- Bind info -----------------------------------------------------------
+
+bool TBSCB::ReadPutFile(std::vector<std::uint8_t>& body) const {
+    QFile file(FInfo.PutFileName);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPutFileSize) {
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    if (data.size() != file.size()) {
+        return false;
+    }
+    body.assign(data.begin(), data.end());
+    return true;
+}
+
+HRESULT TBSCB::GetBindInfo(std::uint32_t& bindFlags, TBindInfo& info) {
+    bindFlags = FInfo.BindFlags;
+    info = TBindInfo{};
+    info.Size = 84;
+    info.ExtraInfo = FInfo.ExtraInfo;
+    info.BindInfoFlags = 0;
+    info.BindVerb = Redirecting ? BINDVERB_GET : FInfo.Verb;
+    if (info.BindVerb == BINDVERB_CUSTOM && !FInfo.CustomVerb.isEmpty()) {
+        info.CustomVerb = FInfo.CustomVerb;
+    }
+    if (FInfo.Verb == BINDVERB_PUT) {
+        if (!ReadPutFile(info.Body)) {
+            // Sending an empty body in place of the file would report a
+            // failed upload as done.
+            return STG_E_READFAULT;
+        }
+    } else if (FInfo.Verb == BINDVERB_POST) {
+        const QByteArray data = FInfo.PostData.toLocal8Bit();
+        info.Body.assign(data.begin(), data.end());
+        info.Body.push_back(0);
+    }
+    info.MediumType = info.BindVerb != BINDVERB_GET ? TYMED_HGLOBAL : TYMED_NULL;
+    info.CodePage = FInfo.CodePage;
+    info.Security.Length = 12;
+    info.Security.Descriptor = FInfo.Descriptor.toLocal8Bit();
+    info.Security.InheritHandle = FInfo.InheritHandle;
+    return S_OK;
+}
+
+// ---- Beginning of transaction --------------------------------------------
+
+bool TBSCB::ApplyResume() {
+    if (FInfo.FileName.isEmpty()) {
+        return true;
+    }
+    const QFileInfo file(FInfo.FileName);
+    if (!file.exists()) {
+        FInfo.RangeBegin = 0;
+        FInfo.RangeEnd = 0;
+        return true;
+    }
+    FInfo.RangeEnd = 0;
+    std::uint32_t action = 0;
+    if (FOwner->OnResume) {
+        FOwner->OnResume(this, FInfo.FileName, action);
+    }
+    if (action == 1) {
+        FInfo.RangeBegin = 0;
+    } else if (action == 2) {
+        return false;
+    } else {
+        FInfo.RangeBegin = static_cast<std::int32_t>(file.size());
+    }
+    return true;
+}
+
+QString TBSCB::BuildHeaderText() const {
+    QString text;
+    if (!FInfo.UserAgent.isEmpty()) {
+        text = QStringLiteral("User-agent: ") + FInfo.UserAgent + QStringLiteral("\r\n");
+    }
+    if (FInfo.RangeBegin != 0 || FInfo.RangeEnd != 0) {
+        text +=
+            QStringLiteral("Range: bytes=") + QString::number(FInfo.RangeBegin) + QLatin1Char('-');
+        if (FInfo.RangeEnd != 0) {
+            text += QString::number(FInfo.RangeEnd);
+        }
+        text += QStringLiteral("\r\n");
+    }
+    if (!FInfo.HeaderLines.isEmpty() && !FInfo.HeaderLines.first().isEmpty()) {
+        for (const QString& line : FInfo.HeaderLines) {
+            text += line + QStringLiteral("\r\n");
+        }
+    }
+    return text;
+}
+
+void TBSCB::ArmTimeOut() {
+    FTimer = std::make_unique<QTimer>();
+    FTimer->setInterval(FInfo.TimeOut);
+    QObject::connect(FTimer.get(), &QTimer::timeout, [this] {
+        FTimer->stop();
+        TimedOut = true;
+        AbortBinding();
+    });
+    // An interval of 0 means no time-out at all.
+    if (FInfo.TimeOut > 0) {
+        FTimer->start();
+    }
+    TimedOut = false;
+}
+
+HRESULT TBSCB::BeginningTransaction(const QString& url, const QString& headers,
+                                    std::uint32_t reserved, QString& additionalHeaders) {
+    if (FOwner->Cancelled()) {
+        FireComplete(nullptr, E_ABORT);
+        return E_ABORT;
+    }
+    if (!ApplyResume()) {
+        return E_ABORT;
+    }
+    additionalHeaders = BuildHeaderText();
+    HRESULT result = S_OK;
+    if (FOwner->OnBeginningTransaction) {
+        result = FOwner->OnBeginningTransaction(this, url, headers, reserved, additionalHeaders);
+    }
+    ArmTimeOut();
+    return result;
+}
+
+// ---- Response ------------------------------------------------------------
+
+bool TBSCB::ContentRangeStartsAt(std::int64_t begin) const {
+    const auto header = FBinding ? FBinding->ResponseHeader("Content-Range") : std::nullopt;
+    if (!header) {
+        return false;
+    }
+    // "bytes 1000-4999/5000"
+    QByteArray text = header->trimmed();
+    if (!text.startsWith("bytes ")) {
+        return false;
+    }
+    text = text.mid(6).trimmed();
+    const qsizetype dash = text.indexOf('-');
+    if (dash <= 0) {
+        return false;
+    }
+    bool ok = false;
+    const qlonglong first = text.left(dash).toLongLong(&ok);
+    return ok && first == begin;
+}
+
+HRESULT TBSCB::OpenOutput(std::uint32_t status) {
+    if (FInfo.FileName.isEmpty()) {
+        return S_OK;
+    }
+    auto mode = TFileStream::TMode::CreateNew;
+    if (FInfo.RangeBegin != 0) {
+        if (status == 206) {
+            // Only a part that starts where the file ends continues it.
+            if (!ContentRangeStartsAt(FInfo.RangeBegin)) {
+                FOutputFailure = INET_E_DOWNLOAD_FAILURE;
+                return E_ABORT;
+            }
+            mode = TFileStream::TMode::AppendExisting;
+        } else {
+            // The whole package: written from its first byte.
+            FInfo.RangeBegin = 0;
+        }
+    }
+    FFileStream = std::make_unique<TFileStream>(FInfo.FileName, mode);
+    if (!FFileStream->IsOpen()) {
+        FFileStream.reset();
+        FOutputFailure = STG_E_CANTSAVE;
+        return E_ABORT;
+    }
+    return S_OK;
+}
+
+HRESULT TBSCB::OnResponse(std::uint32_t responseCode, const QString& responseHeaders,
+                          const QString& requestHeaders, QString& additionalRequestHeaders) {
+    ResponseCode = responseCode;
+    // An error page is never the package, whether the server or the client
+    // is at fault, and even when it is empty.
+    if (responseCode >= 400 && responseCode <= 599) {
+        FireComplete(nullptr, E_ABORT);
+        return E_ABORT;
+    }
+    const auto length = FBinding ? FBinding->ContentLength() : std::nullopt;
+    if (length && *length == 0) {
+        FireComplete(nullptr, S_OK);
+        return E_ABORT;
+    }
+    if (FOwner->Cancelled()) {
+        FireComplete(nullptr, E_ABORT);
+        return E_ABORT;
+    }
+    HRESULT result = S_OK;
+    if (FOwner->OnResponse) {
+        result = FOwner->OnResponse(this, responseCode, responseHeaders, requestHeaders,
+                                    additionalRequestHeaders);
+    }
+    const HRESULT opened = OpenOutput(responseCode);
+    return Failed(opened) ? opened : result;
+}
+
+// ---- Transfer ------------------------------------------------------------
+
+HRESULT TBSCB::OnProgress(std::uint32_t progress, std::uint32_t progressMax,
+                          std::uint32_t statusCode, const QString& statusText) {
+    if (FOwner->Cancelled()) {
+        AbortBinding();
+        return S_OK;
+    }
+    TTransferTexts texts;
+    if (statusCode == BINDSTATUS_DOWNLOADINGDATA && FOwner->OnProgress) {
+        texts = MakeTransferTexts(FStartTime.isValid() ? FStartTime.elapsed() : -1, progress,
+                                  progressMax);
+    }
+    Redirecting = statusCode == BINDSTATUS_REDIRECTING;
+    if (FOwner->OnProgress) {
+        const auto begin = static_cast<std::uint32_t>(FInfo.RangeBegin);
+        FOwner->OnProgress(this, progress + begin, progressMax + begin, statusCode, statusText,
+                           texts.ElapsedTime, texts.Speed, texts.EstimatedTime);
+    }
+    return S_OK;
+}
+
+void TBSCB::WriteOutput(const std::uint8_t* buffer, std::uint32_t length) {
+    if (length == 0) {
+        return;
+    }
+    if (FInfo.FileName.isEmpty()) {
+        FMemoryStream->Write(buffer, length);
+        return;
+    }
+    if (!FFileStream || FFileStream->Write(buffer, length) != length) {
+        // A package with a hole in it must not complete as downloaded.
+        FOutputFailure = STG_E_CANTSAVE;
+        AbortBinding();
+    }
+}
+
+HRESULT TBSCB::OnDataAvailable(std::uint32_t flags, std::uint32_t size, std::uint32_t mediumType,
+                               TBindStream* stream) {
+    if (!FStartTime.isValid()) {
+        FStartTime.start();
+    }
+    if (FOwner->Cancelled()) {
+        AbortBinding();
+        return S_OK;
+    }
+    if (FTimer && FInfo.TimeOut > 0) {
+        FTimer->start();
+    }
+    if ((flags & BSCF_FIRSTDATANOTIFICATION) && !FDataStream && mediumType == TYMED_ISTREAM) {
+        FDataStream = stream;
+    }
+    const std::uint32_t chunk = size - BytesRead;
+    if (chunk == 0 || !FDataStream) {
+        return S_OK;
+    }
+    std::uint32_t n = 0;
+    do {
+        auto* buffer = static_cast<std::uint8_t*>(std::calloc(std::size_t{chunk} + 1, 1));
+        if (!buffer) {
+            FOutputFailure = E_OUTOFMEMORY;
+            AbortBinding();
+            return S_OK;
+        }
+        n = FDataStream->Read(buffer, chunk);
+        std::uint32_t length = n;
+        if (FOwner->OnData) {
+            FOwner->OnData(this, buffer, length);
+        }
+        if (buffer) {
+            WriteOutput(buffer, length);
+        }
+        BytesRead += n;
+        std::free(buffer);
+    } while (n != 0 && FOutputFailure == S_OK);
+    return S_OK;
+}
+
+HRESULT TBSCB::OnStopBinding(HRESULT result, const QString& /*error*/) {
+    if (FTimer) {
+        FTimer->stop();
+    }
+    if (TimedOut) {
+        result = INET_E_CONNECTION_TIMEOUT;
+    }
+    if (FOutputFailure != S_OK) {
+        result = FOutputFailure;
+    }
+    if (!FInfo.FileName.isEmpty()) {
+        if (FFileStream) {
+            FFileStream->Seek(0);
+        }
+        FireComplete(FFileStream.get(), result);
+        if (FFileStream) {
+            FFileStream->Close();
+        }
+    } else {
+        FireComplete(FMemoryStream.get(), result);
+    }
+    if (FInfo.BindFlags & BINDF_ASYNCHRONOUS) {
+        // Frees this object: nothing below may touch it.
+        FOwner->RemoveRequest(this);
+    }
+    return S_OK;
+}
+
+// ---- Credentials, window, security ----------------------------------------
+
+HRESULT TBSCB::Authenticate(QString& userName, QString& password) {
+    if (FOwner->OnAuthenticate) {
+        quintptr window = 0;
+        return FOwner->OnAuthenticate(this, window, userName, password);
+    }
+    userName = FInfo.UserName;
+    password = FInfo.Password;
+    return S_OK;
+}
+
+HRESULT TBSCB::GetWindow(const QUuid& reason, std::uint32_t& hwnd) {
+    if (FOwner->OnGetWindow) {
+        return FOwner->OnGetWindow(this, reason, hwnd);
+    }
+    hwnd = 0;
+    return S_OK;
+}
+
+HRESULT TBSCB::OnSecurityProblem(std::uint32_t problem) {
+    if (FOwner->OnSecurityProblem) {
+        return FOwner->OnSecurityProblem(this, problem);
+    }
+    return S_OK;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,65 @@
+// The streams a download writes into: a file on disk or a block of memory.
+// `OnComplete` hands one of them to its handler, positioned as the request
+// left it.
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace vantrel {
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+    // Counts of bytes actually moved; a failure moves none.
+    virtual std::uint32_t Read(void* buffer, std::uint32_t count) = 0;
+    virtual std::uint32_t Write(const void* buffer, std::uint32_t count) = 0;
+    virtual bool Seek(std::int64_t position) = 0;
+    virtual std::int64_t Position() const = 0;
+    virtual std::int64_t Size() const = 0;
+};
+
+class TFileStream : public TStream {
+public:
+    enum class TMode { CreateNew, AppendExisting };
+    // Creates (empties) or opens the file for reading and writing; `IsOpen`
+    // says whether that worked and `ErrorText` why not.
+    TFileStream(const QString& fileName, TMode mode);
+
+    bool IsOpen() const { return FFile.isOpen(); }
+    QString ErrorText() const { return FFile.errorString(); }
+    // A write that did not complete (disk full, file gone) is remembered so
+    // that the request does not report such a file as downloaded.
+    bool WriteFailed() const { return FWriteFailed; }
+    void Close() { FFile.close(); }
+
+    std::uint32_t Read(void* buffer, std::uint32_t count) override;
+    std::uint32_t Write(const void* buffer, std::uint32_t count) override;
+    bool Seek(std::int64_t position) override;
+    std::int64_t Position() const override { return FFile.pos(); }
+    std::int64_t Size() const override { return FFile.size(); }
+
+private:
+    QFile FFile;
+    bool FWriteFailed = false;
+};
+
+class TMemoryStream : public TStream {
+public:
+    const std::vector<std::uint8_t>& Data() const { return FData; }
+
+    std::uint32_t Read(void* buffer, std::uint32_t count) override;
+    std::uint32_t Write(const void* buffer, std::uint32_t count) override;
+    bool Seek(std::int64_t position) override;
+    std::int64_t Position() const override { return static_cast<std::int64_t>(FPosition); }
+    std::int64_t Size() const override { return static_cast<std::int64_t>(FData.size()); }
+
+private:
+    std::vector<std::uint8_t> FData;
+    std::size_t FPosition = 0;
+};
+
+}  // namespace vantrel
