@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/MedianReporter.h"
 #include "controls/LabelProgressBar.h"
 #include "tools/gallery/GalleryForms.h"
 
@@ -60,41 +61,7 @@ void BM_QProgressBarSetValue(benchmark::State& state) {
 }
 BENCHMARK(BM_QProgressBarSetValue)->Unit(benchmark::kMicrosecond);
 
-// Console output as usual, keeping the median CPU time of each benchmark
-// (in microseconds, the unit both benchmarks report in).
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            const std::string& name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Iteration)
-                FSamples[name].push_back(run.GetAdjustedCPUTime());
-            else if (run.aggregate_name == "median")
-                FReportedMedian[name] = run.GetAdjustedCPUTime();
-        }
-    }
-
-    double Median(const std::string& name) const {
-        const auto found = FSamples.find(name);
-        if (found == FSamples.end() || found->second.empty()) {
-            const auto reported = FReportedMedian.find(name);
-            return reported == FReportedMedian.end() ? -1 : reported->second;
-        }
-        std::vector<double> samples = found->second;
-        std::sort(samples.begin(), samples.end());
-        const std::size_t mid = samples.size() / 2;
-        return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
-    }
-
-private:
-    std::map<std::string, std::vector<double>> FSamples;
-    std::map<std::string, double> FReportedMedian;
-};
+using TRatioReporter = vantrel::bench::TMedianReporter;
 
 }  // namespace
 

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/MedianReporter.h"
 #include "core/ProductVersion.h"
 #include "core/ProjectInfo.h"
 #include "protocol/ReplyContainer.h"
@@ -217,45 +218,7 @@ BENCHMARK(BM_ReadProjectReply)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DecompressBody)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ZlibRawInflate)->Unit(benchmark::kMicrosecond);
 
-// Shows the usual console output and keeps each benchmark's time per
-// iteration for the ratio printed at the end: the median CPU time of the
-// repetitions (steadier than wall time on a shared machine),
-// or the reported median when only aggregates are reported.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    using ConsoleReporter::ConsoleReporter;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            const std::string& name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Iteration) {
-                FSamples[name].push_back(run.GetAdjustedCPUTime());
-            } else if (run.aggregate_name == "median") {
-                FReportedMedian[name] = run.GetAdjustedCPUTime();
-            }
-        }
-    }
-
-    // Time per iteration, or a negative value when nothing was measured.
-    double Median(const std::string& name) const {
-        const auto found = FSamples.find(name);
-        if (found == FSamples.end() || found->second.empty()) {
-            const auto reported = FReportedMedian.find(name);
-            return reported == FReportedMedian.end() ? -1 : reported->second;
-        }
-        std::vector<double> samples = found->second;
-        std::sort(samples.begin(), samples.end());
-        const std::size_t mid = samples.size() / 2;
-        return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
-    }
-
-private:
-    std::map<std::string, std::vector<double>> FSamples;
-    std::map<std::string, double> FReportedMedian;
-};
+using TRatioReporter = vantrel::bench::TMedianReporter;
 
 void PrintRatio(const TRatioReporter& reporter, const char* name, const char* label) {
     const double measured = reporter.Median(name);
