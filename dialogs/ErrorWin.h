@@ -1,0 +1,66 @@
+// The dialog that tells the user, when they asked with "/showinfo", why the
+// update server could not be asked. It is the application's only window:
+// closing it ends the program.
+#pragma once
+
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+#include "controls/SpecialFrame.h"
+#include "dialogs/ClickLabel.h"
+#include "i18n/SFTranslateComponent.h"
+#include "i18n/SFTranslateRepository.h"
+
+namespace vantrel {
+
+class TfErrorDlg : public QWidget {
+    Q_OBJECT
+
+public:
+    // Opens a URL in the user's browser; the result is not examined.
+    using TShellOpen = std::function<void(const QUrl& url)>;
+
+    explicit TfErrorDlg(QWidget* parent = nullptr);
+
+    // Fills the heading and the message from an error text whose lines end
+    // in "\r\n": the first line is the heading, shown as it is; every other
+    // line is translated on its own.
+    void ShowError(const std::string& text);
+
+    // The download page, the vendor's site followed by "/download.php".
+    static QUrl DownloadPageURL();
+    // Replaces the browser hand-over (tests).
+    void SetShellOpen(TShellOpen open) { FShellOpen = std::move(open); }
+
+    TSFTranslateRepository* Repository;
+    TSFTranslateComponent* Translator;
+
+    QPushButton* btnClose;
+    TSpecialFrame* SpecialFrame1;
+    TSpecialFrame* SpecialFrame3;
+    QLabel* imgProductLogo;
+    QLabel* lbErrorTitle;
+    QLabel* lbError;
+    QLabel* imgWebSite;
+    TClickLabel* lbWWWSite;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateChildren();
+    void CreateTranslator();
+    void FormCreate();
+    void FormShow();
+    void lbWWWSiteClick();
+    void btnCloseClick();
+
+    TShellOpen FShellOpen;
+};
+
+}  // namespace vantrel

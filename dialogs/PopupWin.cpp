@@ -1,0 +1,323 @@
+#include "dialogs/PopupWin.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include "controls/Canvas.h"
+#include "controls/GradientFill.h"
+#include "core/iProcs.h"
+#include "dialogs/Pictures.h"
+
+namespace vantrel {
+
+QPointer<TfTrayPopupWindow> fTrayPopupWindow;
+
+namespace {
+
+// The gradient's top colour, also behind the logo frame's cut corners.
+constexpr TColor kPopupTopColor = 0xFFA9A5;
+constexpr int kFadeIntervalMs = 10;
+constexpr int kAutoHideMargin = 2;
+
+QFont PopupFont(bool bold) {
+    QFont font(QStringLiteral("Microsoft Sans Serif"));
+    font.setPixelSize(11);
+    font.setBold(bold);
+    return font;
+}
+
+TClickLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* label = new TClickLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    label->setFont(PopupFont(false));
+    return label;
+}
+
+}  // namespace
+
+QPoint PopupPositionNearTray(const std::optional<TTaskbarInfo>& taskbar, bool autoHide,
+                             const QSize& screen, const QSize& popup, const QPoint& designed) {
+    const int right = screen.width() - popup.width();
+    const int bottom = screen.height() - popup.height();
+    if (!taskbar)
+        return {right, bottom};
+    // The rectangle's far edges are taken as just outside it, where the
+    // popup's near edge goes.
+    const QRect& bar = taskbar->Rect;
+    switch (taskbar->Edge) {
+        case static_cast<int>(TTaskbarEdge::Left):
+            return {autoHide ? kAutoHideMargin : bar.x() + bar.width(), bottom};
+        case static_cast<int>(TTaskbarEdge::Top):
+            return {right, autoHide ? kAutoHideMargin : bar.y() + bar.height()};
+        case static_cast<int>(TTaskbarEdge::Right):
+            return {autoHide ? right - kAutoHideMargin : bar.x() - popup.width(), bottom};
+        case static_cast<int>(TTaskbarEdge::Bottom):
+            return {right, autoHide ? bottom - kAutoHideMargin : bar.y() - popup.height()};
+        default:
+            return designed;
+    }
+}
+
+std::optional<TTaskbarInfo> QueryTaskbar() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return std::nullopt;
+    const QRect whole = screen->geometry();
+    const QRect free = screen->availableGeometry();
+    const int wholeRight = whole.x() + whole.width();
+    const int wholeBottom = whole.y() + whole.height();
+    const int freeRight = free.x() + free.width();
+    const int freeBottom = free.y() + free.height();
+    if (freeBottom < wholeBottom)
+        return TTaskbarInfo{static_cast<int>(TTaskbarEdge::Bottom),
+                            QRect(whole.x(), freeBottom, whole.width(), wholeBottom - freeBottom)};
+    if (free.y() > whole.y())
+        return TTaskbarInfo{static_cast<int>(TTaskbarEdge::Top),
+                            QRect(whole.x(), whole.y(), whole.width(), free.y() - whole.y())};
+    if (free.x() > whole.x())
+        return TTaskbarInfo{static_cast<int>(TTaskbarEdge::Left),
+                            QRect(whole.x(), whole.y(), free.x() - whole.x(), whole.height())};
+    if (freeRight < wholeRight)
+        return TTaskbarInfo{static_cast<int>(TTaskbarEdge::Right),
+                            QRect(freeRight, whole.y(), wholeRight - freeRight, whole.height())};
+    return std::nullopt;
+}
+
+TfTrayPopupWindow::TfTrayPopupWindow(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("fTrayPopupWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFont(PopupFont(false));
+    setFixedSize(211, 122);
+    move(kDesignedPosition);
+    CreateChildren();
+    FormCreate();
+}
+
+TfTrayPopupWindow::~TfTrayPopupWindow() {
+    if (fTrayPopupWindow == this)
+        fTrayPopupWindow = nullptr;
+}
+
+void TfTrayPopupWindow::CreateChildren() {
+    lbPopupCaption = MakeLabel(this, "lbPopupCaption", QRect(51, 9, 130, 30));
+    lbPopupCaption->setFont(PopupFont(true));
+    lbPopupCaption->setWordWrap(true);
+    lbPopupCaption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    lbPopupText = MakeLabel(this, "lbPopupText", QRect(10, 45, 192, 41));
+    lbPopupText->setWordWrap(true);
+    lbPopupText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    lbGoLabel = MakeLabel(this, "lbGoLabel", QRect(32, 98, 0, 13));
+    QFont linkFont = PopupFont(false);
+    linkFont.setUnderline(true);
+    lbGoLabel->setFont(linkFont);
+    QPalette linkPalette = lbGoLabel->palette();
+    linkPalette.setColor(QPalette::WindowText, ResolveColor(clBlue));
+    lbGoLabel->setPalette(linkPalette);
+    lbGoLabel->setCursor(Qt::PointingHandCursor);
+
+    imgGo = MakeLabel(this, "imgGo", QRect(10, 97, 16, 16));
+    imgGo->setPixmap(LoadPicture("POPUPGO"));
+    imgGo->setCursor(Qt::PointingHandCursor);
+
+    imgClose = MakeLabel(this, "imgClose", QRect(191, 5, 16, 16));
+    imgClose->setPixmap(LoadPicture("POPUPCLOSE"));
+    imgClose->setCursor(Qt::PointingHandCursor);
+
+    // An etched line across the whole width (the part past the right edge
+    // is clipped).
+    Bevel2 = new QFrame(this);
+    Bevel2->setObjectName(QStringLiteral("Bevel2"));
+    Bevel2->setFrameShape(QFrame::HLine);
+    Bevel2->setFrameShadow(QFrame::Sunken);
+    Bevel2->setGeometry(1, 88, 262, 2);
+
+    SpecialFrame1 = new TSpecialFrame(this);
+    SpecialFrame1->setObjectName(QStringLiteral("SpecialFrame1"));
+    SpecialFrame1->setGeometry(8, 8, 36, 36);
+    SpecialFrame1->Corners()->SetAll(csRound);
+
+    imgLogo = MakeLabel(SpecialFrame1, "imgLogo", QRect(2, 2, 32, 32));
+    imgLogo->setPixmap(LoadPicture("POPUPLOGO"));
+
+    tmProcTimer = new QTimer(this);
+    tmProcTimer->setObjectName(QStringLiteral("tmProcTimer"));
+    tmProcTimer->setInterval(kFadeIntervalMs);
+
+    connect(imgClose, &TClickLabel::clicked, this, &TfTrayPopupWindow::imgCloseClick);
+    for (TClickLabel* label : {lbPopupCaption, lbPopupText, imgLogo})
+        connect(label, &TClickLabel::doubleClicked, this, &TfTrayPopupWindow::lbPopupTextDblClick);
+}
+
+void TfTrayPopupWindow::FormCreate() {
+    if (!IsWinNT) {
+        // No window blending: opaque at once, never animated.
+        FAlphaBlend = false;
+        FAlphaBlendValue = 255;
+    }
+    SetAlphaBlendValue(FAlphaBlendValue);
+    HideCaptionBar();
+    PlaceNearTray();
+    SpecialFrame1->SetColor(kPopupTopColor);
+}
+
+// The window is frameless from the start (Qt::FramelessWindowHint), so its
+// outer size is already the designed client size: nothing to remove.
+void TfTrayPopupWindow::HideCaptionBar() {}
+
+// The primary screen's geometry does not tell whether a panel hides itself;
+// such a panel counts as always shown.
+bool TfTrayPopupWindow::IsTaskbarAutoHide() {
+    return false;
+}
+
+void TfTrayPopupWindow::PlaceNearTray() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen != nullptr ? screen->geometry().size() : QSize();
+    move(PopupPositionNearTray(QueryTaskbar(), IsTaskbarAutoHide(), screenSize,
+                               frameGeometry().size(), pos()));
+}
+
+// A tool window never gets a taskbar button, so showing it is all there is
+// to do; the hidden owner window that needs hiding elsewhere does not exist.
+void TfTrayPopupWindow::ShowWithoutTaskbarButton() {
+    if (!isVisible())
+        show();
+}
+
+// The window stays in the top-most band through its flags; raising it puts
+// it in front of other top-most windows without taking the focus. The
+// window system sends no position-changing notification to re-assert this
+// from, so there is no recursion to guard against.
+void TfTrayPopupWindow::MakeTopMost() {
+    raise();
+}
+
+void TfTrayPopupWindow::SetAlphaBlendValue(int value) {
+    FAlphaBlendValue = value;
+    if (FAlphaBlend)
+        setWindowOpacity(value / 255.0);
+}
+
+void TfTrayPopupWindow::SetTimerHandler(void (TfTrayPopupWindow::*step)()) {
+    disconnect(FTimerHandler);
+    FTimerHandler = {};
+    if (step != nullptr)
+        FTimerHandler = connect(tmProcTimer, &QTimer::timeout, this, step);
+}
+
+void TfTrayPopupWindow::StartFadeIn() {
+    if (!IsWinNT)
+        return;
+    tmProcTimer->stop();
+    SetTimerHandler(&TfTrayPopupWindow::FadeInStep);
+    tmProcTimer->start();
+}
+
+// The steps do not pump events themselves: the event loop serves input
+// between two ticks anyway, and a nested pump could close and free the
+// popup under the running step.
+void TfTrayPopupWindow::FadeInStep() {
+    if (FAlphaBlendValue >= 255)
+        tmProcTimer->stop();
+    else
+        SetAlphaBlendValue(FAlphaBlendValue + 1);
+}
+
+void TfTrayPopupWindow::StartFadeOut(bool closeAfterFade) {
+    if (!IsWinNT)
+        return;
+    tmProcTimer->stop();
+    SetTimerHandler(&TfTrayPopupWindow::FadeOutStep);
+    tmProcTimer->start();
+    CloseAfterFade = closeAfterFade;
+}
+
+void TfTrayPopupWindow::FadeOutStep() {
+    if (FAlphaBlendValue > 0) {
+        SetAlphaBlendValue(FAlphaBlendValue - 1);
+        return;
+    }
+    tmProcTimer->stop();
+    if (CloseAfterFade)
+        close();
+}
+
+void TfTrayPopupWindow::paintEvent(QPaintEvent* /*event*/) {
+    FormPaint();
+}
+
+void TfTrayPopupWindow::FormPaint() {
+    QPainter painter(this);
+    TCanvas canvas(painter);
+    DrawElement([&] {
+        GradientFillRect(canvas, TRect{0, 0, width(), height()}, kPopupTopColor, clWhite,
+                         GRADIENT_FILL_RECT_V);
+    });
+}
+
+void TfTrayPopupWindow::imgCloseClick() {
+    tmProcTimer->stop();
+    SetTimerHandler(nullptr);
+    close();
+}
+
+void TfTrayPopupWindow::lbPopupTextDblClick() {
+    if (OnPopupDblClick)
+        OnPopupDblClick(this);
+}
+
+void TfTrayPopupWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    FormClose();
+}
+
+// WA_DeleteOnClose frees the form once the close completes.
+void TfTrayPopupWindow::FormClose() {
+    if (fTrayPopupWindow == this)
+        fTrayPopupWindow = nullptr;
+}
+
+TfTrayPopupWindow* ShowTrayPopup(const TTrayPopupRequest& request) {
+    if (fTrayPopupWindow)
+        fTrayPopupWindow->close();
+    auto* popup = new TfTrayPopupWindow(request.Owner);
+    fTrayPopupWindow = popup;
+    popup->SetOnPopupDblClick(request.DblClick);
+    popup->lbPopupCaption->setText(request.Text(request.Info.PopupCaption));
+    popup->lbPopupText->setText(request.Text(request.Info.PopupText));
+    popup->lbGoLabel->setText(request.Text(request.Info.GoText));
+    popup->lbGoLabel->adjustSize();
+    if (request.GoAction)
+        QObject::connect(popup->lbGoLabel, &TClickLabel::clicked, popup, request.GoAction);
+    popup->show();
+    popup->ShowWithoutTaskbarButton();
+    popup->MakeTopMost();
+    popup->StartFadeIn();
+    return popup;
+}
+
+void CloseTrayPopup() {
+    if (fTrayPopupWindow)
+        fTrayPopupWindow->close();
+}
+
+void PopupDblClick(QObject* /*sender*/, const std::function<void()>& showMainWindow) {
+    if (!fTrayPopupWindow)
+        return;
+    if (IsWinNT)
+        fTrayPopupWindow->StartFadeOut(true);
+    else
+        fTrayPopupWindow->close();
+    if (showMainWindow)
+        showMainWindow();
+}
+
+}  // namespace vantrel

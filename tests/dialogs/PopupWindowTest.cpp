@@ -1,0 +1,251 @@
+// The tray popup offscreen: placement for every taskbar edge, the fades
+// driven by the real 10 ms timer, and the caller's side.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+#include "core/iProcs.h"
+#include "dialogs/PopupWin.h"
+#include "tests/dialogs/DialogTestSupport.h"
+
+namespace vantrel::test {
+namespace {
+
+const QSize kScreen(1024, 768);
+const QSize kPopup(211, 122);
+const QPoint kDesigned = TfTrayPopupWindow::kDesignedPosition;
+
+std::optional<TTaskbarInfo> Bar(TTaskbarEdge edge, QRect rect) {
+    return TTaskbarInfo{static_cast<int>(edge), rect};
+}
+
+TEST(PlaceNearTrayTest, EachEdgePutsThePopupBesideTheTaskbar) {
+    struct TCase {
+        const char* Name;
+        std::optional<TTaskbarInfo> Taskbar;
+        bool AutoHide;
+        QPoint Expected;
+    };
+    const TCase cases[] = {
+        {"query fails", std::nullopt, false, {1024 - 211, 768 - 122}},
+        {"query fails, auto-hide", std::nullopt, true, {1024 - 211, 768 - 122}},
+        {"left", Bar(TTaskbarEdge::Left, {0, 0, 60, 768}), false, {60, 768 - 122}},
+        {"left, auto-hide", Bar(TTaskbarEdge::Left, {0, 0, 60, 768}), true, {2, 768 - 122}},
+        {"top", Bar(TTaskbarEdge::Top, {0, 0, 1024, 30}), false, {1024 - 211, 30}},
+        {"top, auto-hide", Bar(TTaskbarEdge::Top, {0, 0, 1024, 30}), true, {1024 - 211, 2}},
+        {"right", Bar(TTaskbarEdge::Right, {974, 0, 50, 768}), false, {974 - 211, 768 - 122}},
+        {"right, auto-hide",
+         Bar(TTaskbarEdge::Right, {974, 0, 50, 768}),
+         true,
+         {1024 - 211 - 2, 768 - 122}},
+        {"bottom", Bar(TTaskbarEdge::Bottom, {0, 738, 1024, 30}), false, {1024 - 211, 738 - 122}},
+        {"bottom, auto-hide",
+         Bar(TTaskbarEdge::Bottom, {0, 738, 1024, 30}),
+         true,
+         {1024 - 211, 768 - 122 - 2}},
+        {"unknown edge", TTaskbarInfo{7, {0, 738, 1024, 30}}, false, kDesigned},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(PopupPositionNearTray(c.Taskbar, c.AutoHide, kScreen, kPopup, kDesigned),
+                  c.Expected);
+    }
+}
+
+TEST(PlaceNearTrayTest, AScreenWithoutInsetIsAFailedQueryAndTheCornerIsUsed) {
+    // The offscreen screen has no panel: its available geometry is whole.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    ASSERT_EQ(screen->availableGeometry(), screen->geometry());
+    EXPECT_FALSE(QueryTaskbar());
+    EXPECT_FALSE(TfTrayPopupWindow::IsTaskbarAutoHide());
+    TfTrayPopupWindow popup;
+    EXPECT_EQ(popup.frameGeometry().size(), kPopup);
+    EXPECT_EQ(popup.pos(),
+              QPoint(screen->geometry().width() - 211, screen->geometry().height() - 122));
+}
+
+class PopupTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        CloseTrayPopup();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        IsWinNT = true;
+    }
+
+    TfTrayPopupWindow* Raise(const TPopupInfoRec& info = PopupNewVersionAvailable) {
+        TTrayPopupRequest request;
+        request.Info = info;
+        request.Text = [](const std::string& text) {
+            return QStringLiteral("[") + QString::fromStdString(text) + QStringLiteral("]");
+        };
+        request.GoAction = [this] {
+            ++FGoActions;
+            CloseTrayPopup();
+        };
+        request.DblClick = [this](QObject* sender) {
+            FDblClickSender = sender;
+            PopupDblClick(sender, [this] { FMainWindowShown = true; });
+        };
+        return ShowTrayPopup(request);
+    }
+
+    // Ticks of the popup's fade timer, counted as they fire.
+    static std::shared_ptr<int> CountTicks(TfTrayPopupWindow* popup) {
+        auto ticks = std::make_shared<int>(0);
+        QObject::connect(popup->tmProcTimer, &QTimer::timeout, [ticks] { ++*ticks; });
+        return ticks;
+    }
+
+    static bool Gone(const QPointer<TfTrayPopupWindow>& popup) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return popup.isNull();
+    }
+
+    int FGoActions = 0;
+    QObject* FDblClickSender = nullptr;
+    bool FMainWindowShown = false;
+};
+
+TEST_F(PopupTest, ShowTrayPopupFillsTheTextsAndStartsTransparent) {
+    TfTrayPopupWindow* popup = Raise(PopupNewVersionDownloaded);
+    EXPECT_EQ(fTrayPopupWindow, popup);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_TRUE(popup->windowFlags().testFlags(Qt::Tool | Qt::FramelessWindowHint |
+                                               Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(popup->lbPopupCaption->text(), QStringLiteral("[Ready to install new version!]"));
+    EXPECT_EQ(popup->lbPopupText->text(),
+              QStringLiteral("[[PROD_TITLE] version [PROD_VERSION] has been downloaded.]"));
+    EXPECT_EQ(popup->lbGoLabel->text(), QStringLiteral("[Click here to install]"));
+    EXPECT_EQ(popup->lbGoLabel->width(),
+              QFontMetrics(popup->lbGoLabel->font()).horizontalAdvance(popup->lbGoLabel->text()));
+    EXPECT_EQ(popup->AlphaBlendValue(), 0);
+    EXPECT_EQ(popup->windowOpacity(), 0.0);
+    EXPECT_TRUE(popup->tmProcTimer->isActive());
+    EXPECT_EQ(popup->tmProcTimer->interval(), 10);
+    for (const QLabel* label : popup->findChildren<QLabel*>())
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+}
+
+TEST_F(PopupTest, FadesInToOpaqueThenOutAndClosesItself) {
+    QPointer<TfTrayPopupWindow> popup = Raise();
+    const auto ticks = CountTicks(popup);
+    ASSERT_TRUE(WaitUntil([&] { return !popup->tmProcTimer->isActive(); }));
+    EXPECT_EQ(popup->AlphaBlendValue(), 255);
+    EXPECT_EQ(popup->windowOpacity(), 1.0);
+    EXPECT_EQ(*ticks, 256);  // 255 raises, then the tick that stops
+
+    *ticks = 0;
+    popup->StartFadeOut(true);
+    ASSERT_TRUE(WaitUntil([&] { return Gone(popup); }));
+    EXPECT_EQ(*ticks, 256);  // 255 lowerings, then the tick that closes
+    EXPECT_TRUE(fTrayPopupWindow.isNull());
+}
+
+TEST_F(PopupTest, AFadeOutWithoutCloseStopsAtTransparent) {
+    TfTrayPopupWindow* popup = Raise();
+    ASSERT_TRUE(WaitUntil([&] { return popup->AlphaBlendValue() >= 3; }));
+    popup->StartFadeOut(false);
+    ASSERT_TRUE(WaitUntil([&] { return !popup->tmProcTimer->isActive(); }));
+    EXPECT_EQ(popup->AlphaBlendValue(), 0);
+    EXPECT_EQ(fTrayPopupWindow, popup);
+}
+
+TEST_F(PopupTest, ANewPopupReplacesOneThatIsFadingInAndStartsFromZero) {
+    QPointer<TfTrayPopupWindow> first = Raise();
+    ASSERT_TRUE(WaitUntil([&] { return first->AlphaBlendValue() >= 5; }));
+    TfTrayPopupWindow* second = Raise(PopupNewVersionDownloaded);
+    EXPECT_TRUE(first.isNull() || !first->isVisible());  // gone at once, not faded
+    EXPECT_EQ(fTrayPopupWindow, second);
+    EXPECT_EQ(second->AlphaBlendValue(), 0);
+    EXPECT_TRUE(Gone(first));
+    ASSERT_TRUE(WaitUntil([&] { return second->AlphaBlendValue() >= 2; }));
+    EXPECT_EQ(fTrayPopupWindow, second);
+}
+
+TEST_F(PopupTest, TheCloseIconDuringAFadeStopsEveryFurtherStep) {
+    QPointer<TfTrayPopupWindow> popup = Raise();
+    ASSERT_TRUE(WaitUntil([&] { return popup->AlphaBlendValue() >= 2; }));
+    const auto ticks = CountTicks(popup);
+    QTest::mouseClick(popup->imgClose, Qt::LeftButton);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_FALSE(popup->tmProcTimer->isActive());
+    EXPECT_TRUE(fTrayPopupWindow.isNull());
+    const int before = *ticks;
+    // An absence cannot be awaited: give a timer left running five ticks'
+    // time to show itself before the form goes.
+    QTest::qWait(50);
+    EXPECT_EQ(*ticks, before);
+    EXPECT_TRUE(Gone(popup));
+}
+
+TEST_F(PopupTest, ADoubleClickDuringTheFadeInShowsTheMainWindowAtOnceAndFadesOut) {
+    QPointer<TfTrayPopupWindow> popup = Raise();
+    ASSERT_TRUE(WaitUntil([&] { return popup->AlphaBlendValue() >= 8; }));
+    QTest::mouseDClick(popup->lbPopupText, Qt::LeftButton);
+    EXPECT_TRUE(FMainWindowShown);
+    EXPECT_EQ(FDblClickSender, popup.data());
+    const int reached = popup->AlphaBlendValue();
+    EXPECT_GE(reached, 8);
+    EXPECT_LT(reached, 255);
+    ASSERT_TRUE(WaitUntil([&] { return popup.isNull() || popup->AlphaBlendValue() < reached; }));
+    ASSERT_TRUE(WaitUntil([&] { return Gone(popup); }));
+    EXPECT_TRUE(fTrayPopupWindow.isNull());
+}
+
+TEST_F(PopupTest, TheHeadingAndLogoDoubleClickTooButTheCloseIconDoesNot) {
+    QPointer<TfTrayPopupWindow> popup = Raise();
+    QTest::mouseDClick(popup->imgClose, Qt::LeftButton);
+    EXPECT_FALSE(FMainWindowShown);
+    popup = Raise();
+    QTest::mouseDClick(popup->imgLogo, Qt::LeftButton);
+    EXPECT_TRUE(FMainWindowShown);
+    FMainWindowShown = false;
+    popup = Raise();
+    QTest::mouseDClick(popup->lbPopupCaption, Qt::LeftButton);
+    EXPECT_TRUE(FMainWindowShown);
+}
+
+TEST_F(PopupTest, TheGoLinkRunsTheGoActionAndTheGoIconDoesNothing) {
+    QPointer<TfTrayPopupWindow> popup = Raise();
+    QTest::mouseClick(popup->imgGo, Qt::LeftButton);
+    EXPECT_EQ(FGoActions, 0);
+    EXPECT_EQ(fTrayPopupWindow, popup.data());
+    QTest::mouseClick(popup->lbGoLabel, Qt::LeftButton);
+    EXPECT_EQ(FGoActions, 1);
+    EXPECT_TRUE(fTrayPopupWindow.isNull());
+    EXPECT_TRUE(Gone(popup));
+}
+
+TEST_F(PopupTest, WithoutBlendingThePopupIsOpaqueAndADoubleClickClosesAtOnce) {
+    IsWinNT = false;
+    QPointer<TfTrayPopupWindow> popup = Raise();
+    EXPECT_EQ(popup->AlphaBlendValue(), 255);
+    EXPECT_FALSE(popup->AlphaBlend());
+    EXPECT_FALSE(popup->tmProcTimer->isActive());
+    popup->StartFadeOut(true);
+    EXPECT_FALSE(popup->tmProcTimer->isActive());
+    QTest::mouseDClick(popup->lbPopupText, Qt::LeftButton);
+    EXPECT_TRUE(FMainWindowShown);
+    EXPECT_TRUE(fTrayPopupWindow.isNull());
+    EXPECT_TRUE(Gone(popup));
+}
+
+TEST_F(PopupTest, TheBackgroundRunsFromTheBlueTopToWhite) {
+    TfTrayPopupWindow* popup = Raise();
+    const QImage image = popup->grab().toImage();
+    // A column right of the texts and below the close icon.
+    EXPECT_EQ(image.pixelColor(205, 0), QColor(165, 169, 255));
+    EXPECT_EQ(image.pixelColor(205, 121), QColor(255, 255, 255));
+    const QColor middle = image.pixelColor(205, 60);
+    EXPECT_GT(middle.red(), 165);
+    EXPECT_LT(middle.red(), 255);
+    EXPECT_EQ(middle.blue(), 255);
+    // The logo frame's cut corner shows the gradient's top colour.
+    EXPECT_EQ(image.pixelColor(8, 8), QColor(165, 169, 255));
+}
+
+}  // namespace
+}  // namespace vantrel::test
