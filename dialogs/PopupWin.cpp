@@ -202,8 +202,14 @@ void TfTrayPopupWindow::MakeTopMost() {
 
 void TfTrayPopupWindow::SetAlphaBlendValue(int value) {
     FAlphaBlendValue = value;
-    if (FAlphaBlend)
+    if (FAlphaBlend) {
         setWindowOpacity(value / 255.0);
+        // On X11 the new opacity is a window property that Qt sends with the
+        // next flush of its connection, and a timer tick alone flushes
+        // nothing: without a repaint the server keeps the first step's value
+        // and the popup stays all but invisible.
+        update();
+    }
 }
 
 void TfTrayPopupWindow::SetTimerHandler(void (TfTrayPopupWindow::*step)()) {

@@ -94,5 +94,24 @@ TEST_F(DesktopPopupTest, ThePopupSitsOnThePanelAtTheScreensRightEdge) {
     EXPECT_EQ(WinInfoValue(report, "Height"), 122);
 }
 
+TEST_F(DesktopPopupTest, TheFadeReachesTheXServer) {
+    TTrayPopupRequest request;
+    request.Info = PopupNewVersionAvailable;
+    request.Text = [](const std::string& text) { return QString::fromStdString(text); };
+    TfTrayPopupWindow* popup = ShowTrayPopup(request);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+
+    // The server's opacity property must follow the fade to fully opaque
+    // (0xFFFFFFFF), not stay at the first step's value.
+    const std::string command = "DISPLAY=" + FDesktop->Display() + " xprop -id " +
+                                std::to_string(popup->winId()) + " _NET_WM_WINDOW_OPACITY 2>&1";
+    std::string property;
+    const auto opaque = [&] {
+        property = CommandOutput(command);
+        return property.find("= 4294967295") != std::string::npos;
+    };
+    EXPECT_TRUE(WaitUntil(opaque, 8000)) << property;
+}
+
 }  // namespace
 }  // namespace vantrel::test
