@@ -145,6 +145,23 @@ QString TwoDigits(std::int64_t value) {
 
 }  // namespace
 
+std::int64_t NearestPercent(std::int64_t part, std::int64_t whole) {
+    if (whole == 0)
+        return 0;
+    // Callers pass 32-bit counts or their differences, so part × 100 fits.
+    std::int64_t numerator = part * 100;
+    if (whole < 0) {
+        numerator = -numerator;
+        whole = -whole;
+    }
+    std::int64_t quotient = numerator / whole;  // truncated toward zero
+    const std::int64_t remainder = numerator % whole;
+    const std::int64_t twice = 2 * (remainder < 0 ? -remainder : remainder);
+    if (twice > whole || (twice == whole && quotient % 2 != 0))
+        quotient += remainder < 0 ? -1 : 1;
+    return quotient;
+}
+
 QString FormatPercentText(const QString& pattern, std::initializer_list<std::int64_t> numbers) {
     QString out;
     auto next = numbers.begin();
@@ -852,14 +869,13 @@ QString TLabelProgressBar::PercentBoxText() const {
     const int type = static_cast<int>(FPercentType);
     const QString& pattern = FPercentTexts[std::clamp(type, 0, 3)];
     if (FPercentType == showPercent) {
-        // In double arithmetic: a position in bytes above 21,474,836 times
-        // 100 no longer fits 32 bits. A maximum of 0 (a range below zero)
-        // takes the share of the range instead of dividing by zero.
-        const double share =
-            FMax != 0 ? static_cast<double>(FPosition) * 100.0 / FMax
-                      : static_cast<double>(static_cast<std::int64_t>(FPosition) - FMin) * 100.0 /
-                            static_cast<double>(static_cast<std::int64_t>(FMax) - FMin);
-        return FormatPercentText(pattern, {static_cast<std::int64_t>(std::nearbyint(share))});
+        // A maximum of 0 (a range below zero) takes the share of the range
+        // instead; an empty range shows 0.
+        const std::int64_t percent =
+            FMax != 0 ? NearestPercent(FPosition, FMax)
+                      : NearestPercent(static_cast<std::int64_t>(FPosition) - FMin,
+                                       static_cast<std::int64_t>(FMax) - FMin);
+        return FormatPercentText(pattern, {percent});
     }
     return FormatPercentText(pattern, {static_cast<std::int64_t>(FPosition) - FMin,
                                        static_cast<std::int64_t>(FMax) - FMin});

@@ -302,6 +302,11 @@ private:
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLabelProgressBar::TLPBPercentBoundVisibilitySet)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLabelProgressBar::TLPBViewSet)
 
+// The integer nearest to part × 100 / whole, halves going to the even
+// neighbour, in exact 64-bit arithmetic: byte counts above 21,474,836 times 100
+// no longer fit 32 bits. A whole of 0 gives 0 rather than a division by zero.
+std::int64_t NearestPercent(std::int64_t part, std::int64_t whole);
+
 // Fills "%d" with the given numbers in turn and "%%" with "%"; anything
 // else, a "%d" beyond the numbers included, stays as written.
 QString FormatPercentText(const QString& pattern, std::initializer_list<std::int64_t> numbers);

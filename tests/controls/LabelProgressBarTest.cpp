@@ -268,6 +268,9 @@ TEST(LabelProgressBar, PercentTexts) {
     bar.SetMax(0);
     bar.SetPosition(-25);
     EXPECT_EQ(bar.PercentBoxText(), "75%");
+    // A download may report a size of 0: nothing to divide by at all.
+    bar.SetMin(0);
+    EXPECT_EQ(bar.PercentBoxText(), "0%");
 }
 
 TEST(LabelProgressBar, BoundsKeepThePositionInside) {
