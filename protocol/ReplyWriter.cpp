@@ -102,11 +102,16 @@ std::vector<std::uint8_t> BuildProjectReply(const TProjectReplyContent& content)
             "NewVersionBugFixes, NewVersionAddons and Promotion must be empty when "
             "ProductLogo is given");
     }
+    return ProjectReplyFromBody(ProjectBody(content), content.Available, content.Compressed);
+}
+
+std::vector<std::uint8_t> ProjectReplyFromBody(std::span<const std::uint8_t> body,
+                                               const TProductVersionRec& available,
+                                               bool compressed) {
     TReplyFrame frame;
     frame.Kind = kReplyKindProjectInfo;
-    frame.Available = content.Available;
-    std::vector<std::uint8_t> body = ProjectBody(content);
-    if (content.Compressed) {
+    frame.Available = available;
+    if (compressed) {
         frame.Compressed = 1;
         frame.BodySize = CheckedSize(body.size(), "the body");
         if (frame.BodySize > kMaxBodySize) {
@@ -115,7 +120,7 @@ std::vector<std::uint8_t> BuildProjectReply(const TProjectReplyContent& content)
         frame.Body = DeflateRaw(body);
         frame.CompressedSize = CheckedSize(frame.Body.size(), "the compressed body");
     } else {
-        frame.Body = std::move(body);
+        frame.Body.assign(body.begin(), body.end());
     }
     return AssembleReply(frame);
 }

@@ -50,6 +50,11 @@ void AppendReplyTrailer(std::vector<std::uint8_t>& payload);
 // texts that the client could never read.
 std::vector<std::uint8_t> BuildProjectReply(const TProjectReplyContent& content);
 
+// A kind-4 reply around a body given byte for byte, stored or compressed.
+std::vector<std::uint8_t> ProjectReplyFromBody(std::span<const std::uint8_t> body,
+                                               const TProductVersionRec& available,
+                                               bool compressed);
+
 // A kind-1 reply carrying the server's error text.
 std::vector<std::uint8_t> BuildErrorReply(std::string_view text);
 

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/ProductVersion.h"
+
 namespace vantrel::fuzz {
 
 // Random bytes almost never carry a matching byte-sum trailer, so most
@@ -25,6 +27,12 @@ inline constexpr std::uint8_t kFuzzModeCount = 3;
 
 inline TFuzzMode FuzzModeOf(std::uint8_t selector) {
     return static_cast<TFuzzMode>(selector % kFuzzModeCount);
+}
+
+// A product record the reader accepts, used by the seeds and by the
+// CompressedBody mode, so that such inputs can only fail in the body.
+inline TProductVersionRec FuzzOfferedRecord() {
+    return TProductVersionRec{true, 0x04000102, "VantrelSetup-4.0.1.2.exe"};
 }
 
 }  // namespace vantrel::fuzz

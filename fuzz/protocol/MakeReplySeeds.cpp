@@ -21,9 +21,9 @@
 
 namespace {
 
-using vantrel::TProductVersionRec;
 using vantrel::TProjectReplyContent;
 using vantrel::TReplyFrame;
+using vantrel::fuzz::FuzzOfferedRecord;
 using vantrel::fuzz::TFuzzMode;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -68,14 +68,6 @@ Bytes MakeJpeg(const TJpegShape& shape) {
     return out;
 }
 
-TProductVersionRec Offered() {
-    TProductVersionRec rec;
-    rec.Found = true;
-    rec.Version = 0x04000102;
-    rec.FileName = "VantrelSetup-4.0.1.2.exe";
-    return rec;
-}
-
 TProjectReplyContent Texts(bool compressed) {
     TProjectReplyContent c;
     c.ProductTitle = "Vantrel Mail Guard";
@@ -87,7 +79,7 @@ TProjectReplyContent Texts(bool compressed) {
     c.NewVersionBugFixes = "Fixed a crash when the quarantine folder was missing.";
     c.NewVersionAddons = "Spam report export.";
     c.Promotion = "Upgrade to the Pro edition at half price this month.";
-    c.Available = Offered();
+    c.Available = FuzzOfferedRecord();
     c.Compressed = compressed;
     return c;
 }
@@ -161,7 +153,7 @@ void WriteReplySeeds(TSeedWriter& seeds, const Bytes& baseline, const Bytes& pro
     // The smallest kind-4 reply with its record wholly after the header.
     TReplyFrame empty;
     empty.Kind = vantrel::kReplyKindProjectInfo;
-    empty.Available = Offered();
+    empty.Available = FuzzOfferedRecord();
     seeds.WriteReply("smallest-project", vantrel::AssembleReply(empty));
 
     TReplyFrame unknown;
@@ -176,7 +168,7 @@ void WriteReplySeeds(TSeedWriter& seeds, const Bytes& baseline, const Bytes& pro
     vantrel::AppendInt32LE(lengths.Body, -5);
     vantrel::AppendInt32LE(lengths.Body, 0x7FFFFFFF);
     lengths.Body.push_back('x');
-    lengths.Available = Offered();
+    lengths.Available = FuzzOfferedRecord();
     seeds.WriteReply("odd-lengths", vantrel::AssembleReply(lengths));
 
     // A compressed body announced one byte longer than it inflates to.

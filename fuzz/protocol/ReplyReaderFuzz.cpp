@@ -56,27 +56,6 @@ std::vector<std::uint8_t> Reseal(std::span<const std::uint8_t> bytes) {
     return reply;
 }
 
-// A record that the reader accepts, so that CompressedBody inputs can only
-// fail in the body.
-TProductVersionRec OfferedRecord() {
-    TProductVersionRec rec;
-    rec.Found = true;
-    rec.Version = 0x04000102;
-    rec.FileName = "VantrelSetup-4.0.1.2.exe";
-    return rec;
-}
-
-std::vector<std::uint8_t> WrapCompressed(std::span<const std::uint8_t> body) {
-    TReplyFrame frame;
-    frame.Kind = kReplyKindProjectInfo;
-    frame.Compressed = 1;
-    frame.BodySize = static_cast<std::uint32_t>(body.size());
-    frame.Body = DeflateRaw(body);
-    frame.CompressedSize = static_cast<std::uint32_t>(frame.Body.size());
-    frame.Available = OfferedRecord();
-    return AssembleReply(frame);
-}
-
 // An independent reading of a plain body, used as the expected result for
 // CompressedBody inputs. Missing length bytes read as an empty text.
 struct TReferenceBody {
@@ -192,7 +171,7 @@ void CheckCompressedBody(std::span<const std::uint8_t> body, bool ok, const TPro
                "a picture failure did not give the system-error message");
         Expect(info.ProductLogo.Empty(), "a picture that failed to load is not empty");
     } else {
-        Expect(available == OfferedRecord(), "the product record was not read as written");
+        Expect(available == FuzzOfferedRecord(), "the product record was not read as written");
         Expect(expected.HasLogo != info.ProductLogo.Empty(), "the logo flag was not followed");
     }
     // Fields read before a failure keep what they received.
@@ -223,7 +202,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         built = Reseal(rest);
         reply = built;
     } else if (mode == TFuzzMode::CompressedBody) {
-        built = WrapCompressed(rest);
+        built = ProjectReplyFromBody(rest, FuzzOfferedRecord(), true);
         reply = built;
     }
 

@@ -41,24 +41,13 @@ TProjectReplyContent SampleContent(bool compressed) {
 // A kind-4 reply whose body is given byte for byte and sent compressed.
 std::vector<std::uint8_t> CompressedReply(const std::vector<std::uint8_t>& body,
                                           TProductVersionRec available = {true, 1, "a.exe"}) {
-    TReplyFrame frame;
-    frame.Kind = kReplyKindProjectInfo;
-    frame.Compressed = 1;
-    frame.Body = DeflateRaw(body);
-    frame.CompressedSize = static_cast<std::uint32_t>(frame.Body.size());
-    frame.BodySize = static_cast<std::uint32_t>(body.size());
-    frame.Available = available;
-    return AssembleReply(frame);
+    return ProjectReplyFromBody(body, available, true);
 }
 
 // A kind-4 reply whose body is given byte for byte, stored uncompressed.
-std::vector<std::uint8_t> StoredReply(std::vector<std::uint8_t> body,
+std::vector<std::uint8_t> StoredReply(const std::vector<std::uint8_t>& body,
                                       TProductVersionRec available = {true, 2, "p.exe"}) {
-    TReplyFrame frame;
-    frame.Kind = kReplyKindProjectInfo;
-    frame.Body = std::move(body);
-    frame.Available = available;
-    return AssembleReply(frame);
+    return ProjectReplyFromBody(body, available, false);
 }
 
 class ReplyReaderBothForms : public ::testing::TestWithParam<bool> {};
