@@ -125,6 +125,25 @@ def close(px, py):
     return mix((150, 150, 160), (100, 100, 112), py) + (1.0,)
 
 
+def app_icon(px, py):
+    """The program's own icon: a teal rounded square holding a white
+    downward arrow that lands on a tray."""
+    x, y = abs(px - 0.5), abs(py - 0.5)
+    half, corner = 0.47, 0.16
+    if x > half or y > half:
+        return CLEAR
+    if x > half - corner and y > half - corner and \
+            math.hypot(x - (half - corner), y - (half - corner)) > corner:
+        return CLEAR
+    white = (255, 255, 255, 1.0)
+    if near_polyline(px, py, [(0.50, 0.20), (0.50, 0.60)], 0.12) or \
+            near_polyline(px, py, [(0.31, 0.44), (0.50, 0.63), (0.69, 0.44)], 0.12):
+        return white
+    if near_polyline(px, py, [(0.24, 0.66), (0.24, 0.78), (0.76, 0.78), (0.76, 0.66)], 0.08):
+        return white
+    return mix((40, 180, 170), (15, 105, 115), py) + (1.0,)
+
+
 if __name__ == "__main__":
     here = os.path.dirname(os.path.abspath(__file__))
     write_png(os.path.join(here, "logo64.png"), 64, logo)
@@ -132,3 +151,5 @@ if __name__ == "__main__":
     write_png(os.path.join(here, "globe24.png"), 24, globe)
     write_png(os.path.join(here, "go16.png"), 16, go)
     write_png(os.path.join(here, "close16.png"), 16, close)
+    for size in (16, 32, 48, 256):
+        write_png(os.path.join(here, "vantrel%d.png" % size), size, app_icon)
