@@ -19,6 +19,9 @@
 namespace vantrel {
 namespace {
 
+// How long "/uninstall" waits for the instance it ended to be gone.
+constexpr int kUninstallWaitMs = 5000;
+
 // The platform version check: every Linux desktop blends windows and draws
 // wide text, which is what the NT family meant.
 void CheckWinNT() {
@@ -48,7 +51,11 @@ bool HandOverToRunningInstance(char* argv0) {
         if (platform::IsCurrentProcess(process))
             continue;
         if (Uninstall) {
-            platform::TerminateProcessWithCode(process, 0);
+            // The ended instance may be saving its state at this moment (it
+            // saves as a download starts, pauses and completes): the key is
+            // deleted only once it can write no more.
+            if (platform::TerminateProcessWithCode(process, 0))
+                platform::WaitForProcessEnd(process, kUninstallWaitMs);
             DeleteUpdateState();
         } else {
             platform::PostToProcessWindows(process, platform::WM_SHOWMAINWINDOW, 0, 0);

@@ -57,6 +57,12 @@ std::vector<TSourceText> MakeSourceTexts() {
         text(kPopupDownloadedCaption, "tray popup heading, new version downloaded"),
         text(kPopupDownloadedText, "tray popup body, new version downloaded"),
         text(kPopupDownloadedGo, "tray popup link, new version downloaded"),
+        text(kPackageAddressNotWeb, "message box; %s is the download address the server sent"),
+        text(kPackageNameNotPlain, "message box; %s is the package file name the server sent"),
+        text(kPackageMoveFailed,
+             "message box when installing; %s is the package's path and the system's reason"),
+        text(kPackageMissing, "message box when installing; %s is the package's path"),
+        text(kPackageOpenFailed, "message box when installing; %s is the package's path"),
         text(kErrorTitle, "error dialog heading of a one-line error"),
         {ViewDownloadsCaption(), "error dialog link to the vendor's download page"},
     };

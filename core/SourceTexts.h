@@ -78,6 +78,20 @@ inline constexpr std::string_view kPopupDownloadedText =
     "[PROD_TITLE] version [PROD_VERSION] has been downloaded.";
 inline constexpr std::string_view kPopupDownloadedGo = "Click here to install";
 
+// Message boxes of the package transfer. The one "%s" of each is replaced
+// after translation (an address, a file name or a path).
+inline constexpr std::string_view kPackageAddressNotWeb =
+    "The new version cannot be downloaded from \"%s\": only http:// and https:// addresses "
+    "are accepted.";
+inline constexpr std::string_view kPackageNameNotPlain =
+    "The new version cannot be downloaded: its file name \"%s\" is not a plain file name.";
+inline constexpr std::string_view kPackageMoveFailed =
+    "The downloaded package could not be made ready for installation: %s";
+inline constexpr std::string_view kPackageMissing =
+    "The downloaded package %s is missing. Please download the new version again.";
+inline constexpr std::string_view kPackageOpenFailed =
+    "The downloaded package %s could not be opened.";
+
 // The error dialog's heading for an error text of a single line.
 inline constexpr std::string_view kErrorTitle = "Error";
 // The error dialog's link: "View downloads at " and the vendor's site name

@@ -11,6 +11,7 @@
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
 #include "dialogs/Pictures.h"
+#include "i18n/FormTranslation.h"
 
 namespace vantrel {
 
@@ -127,27 +128,16 @@ void TfErrorDlg::CreateChildren() {
     }
 }
 
-// The translator's table is kept in its stored form, as the form's design
-// would carry it; the link's source text depends on the configured site.
+// The link's source text depends on the configured site.
 void TfErrorDlg::CreateTranslator() {
-    Repository = new TSFTranslateRepository(this);
-    Repository->setObjectName(QStringLiteral("Repository"));
-    Repository->SetReturnEnglishIfMissed(true);
-    Repository->Collector().SetRewriteFile(false);
-
-    Translator = new TSFTranslateComponent(this);
-    Translator->setObjectName(QStringLiteral("Translator"));
-    Translator->SetTranslateRepository(Repository);
-    Translator->SetTranslateFormCaption(true);
-    Translator->SetFormCaption(windowTitle());
-
-    TSFTranslateComponent design;
-    design.SetFormName("fErrorDlg");
-    design.SetControlTable({
-        {"btnClose", std::string(texts::kClose), "", true, true},
-        {"lbWWWSite", texts::ViewDownloadsCaption(), "", true, true},
-    });
-    Translator->ReadTranslateComponents(design.WriteTranslateComponents());
+    const TFormTranslation parts =
+        MakeFormTranslation(this, windowTitle(), "fErrorDlg",
+                            {
+                                {"btnClose", std::string(texts::kClose), "", true, true},
+                                {"lbWWWSite", texts::ViewDownloadsCaption(), "", true, true},
+                            });
+    Repository = parts.Repository;
+    Translator = parts.Translator;
 }
 
 void TfErrorDlg::FormCreate() {

@@ -6,9 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
+#include <string>
+#include <thread>
 
 #include "platform/InstanceMessages.h"
 #include "platform/UserDirs.h"
@@ -114,6 +118,43 @@ bool TerminateProcessWithCode(const TProcess& process, int /*exitCode*/) {
     if (process.Pid <= 0)
         return false;
     return kill(process.Pid, SIGKILL) == 0;
+}
+
+namespace {
+
+// The state letter of /proc/<pid>/stat, which follows the command name in
+// parentheses (a name may itself hold ')', so the last one counts); nothing
+// when the process is gone.
+std::optional<char> ProcessState(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    if (!in)
+        return std::nullopt;
+    const std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string::size_type close = line.rfind(')');
+    if (close == std::string::npos || close + 2 >= line.size())
+        return std::nullopt;
+    return line[close + 2];
+}
+
+bool HasEnded(pid_t pid) {
+    const std::optional<char> state = ProcessState(pid);
+    return !state || *state == 'Z' || *state == 'X';
+}
+
+}  // namespace
+
+bool WaitForProcessEnd(const TProcess& process, int timeoutMs) {
+    if (process.Pid <= 0)
+        return true;
+    // Nothing announces another process's end to a non-parent without a
+    // pidfd of our own, so the poll is short and bounded.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!HasEnded(process.Pid)) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 bool PostToProcessWindows(const TProcess& process, std::uint32_t message, std::intptr_t wParam,

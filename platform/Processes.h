@@ -34,6 +34,13 @@ bool IsCurrentProcess(const TProcess& process);
 // when the process could not be ended.
 bool TerminateProcessWithCode(const TProcess& process, int exitCode);
 
+// Waits, at most `timeoutMs` milliseconds, for the process to end: gone
+// from /proc, or a zombie (it runs no more code; only its parent still has
+// to collect it). True when it ended in time. The signal of
+// TerminateProcessWithCode is delivered asynchronously, so a caller that
+// must not race the ended process's last writes waits here first.
+bool WaitForProcessEnd(const TProcess& process, int timeoutMs);
+
 // Queues the message at the process's instance endpoint
 // (<runtime dir>/<pid>.sock), which each process with a main window
 // listens on. Never waits: a full queue, a process without an endpoint or

@@ -1,7 +1,6 @@
-// The entry points of the window module. Until the main window is built, its
-// entry point says on standard error that it would have been shown and
-// returns, so that start-up carries on and saves the state as after a
-// closed window.
+// The entry points of the window module: each makes the GUI application,
+// shows its window and runs the message loop until the window is closed;
+// start-up saves the state once they return.
 #include "app/ui/WindowEntryPoints.h"
 
 #include <QApplication>
@@ -10,9 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
+#include "app/ui/InstanceMessageNotifier.h"
+#include "app/ui/TerminationSignals.h"
+#include "controller/Main.h"
 #include "core/iProcs.h"
 #include "dialogs/ErrorWin.h"
+#include "platform/InstanceMessages.h"
 
 namespace {
 
@@ -50,10 +54,53 @@ void ReportAndClose(vantrel::TfErrorDlg& dialog) {
 
 extern "C" {
 
-int VantrelRunMainWindow(int /*argc*/, char** /*argv*/) {
-    std::fprintf(stderr, "vantrel: the main window would have been shown (%s at start)\n",
-                 vantrel::ShowInfo ? "shown" : "hidden");
-    return 0;
+int VantrelRunMainWindow(int argc, char** argv) {
+    using vantrel::TfVantrelMain;
+    if (!DisplayAvailable()) {
+        std::fprintf(stderr,
+                     "vantrel: no display: the main window would have been shown (%s at start)\n",
+                     vantrel::ShowInfo ? "shown" : "hidden");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QApplication::setWindowIcon(vantrel::VantrelApplicationIcon());
+    // The window usually starts hidden and lives in the tray: only its
+    // accepted close ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Listening before the window exists keeps a signal that comes while it
+    // is being made (the query, a transfer resumed at once).
+    std::unique_ptr<vantrel::TTerminationSignalNotifier> terminations;
+    try {
+        terminations = std::make_unique<vantrel::TTerminationSignalNotifier>();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vantrel: %s\n", e.what());
+    }
+    TfVantrelMain window;
+    QObject::connect(&window, &TfVantrelMain::Closed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    if (terminations) {
+        // The same close as "Quit": a running transfer is cancelled first and
+        // the window closes once it has reported its end.
+        QObject::connect(terminations.get(), &vantrel::TTerminationSignalNotifier::Terminated,
+                         &window, [&window] { window.close(); });
+    }
+    std::unique_ptr<vantrel::TInstanceMessageNotifier> instanceMessages;
+    try {
+        instanceMessages = std::make_unique<vantrel::TInstanceMessageNotifier>();
+        QObject::connect(instanceMessages.get(),
+                         &vantrel::TInstanceMessageNotifier::MessageReceived, &window,
+                         [&window](quint32 message, qint64, qint64) {
+                             if (message == vantrel::platform::WM_SHOWMAINWINDOW)
+                                 window.WMShowMainWindow();
+                         });
+    } catch (const std::exception& e) {
+        // A later start cannot wake this one; everything else works.
+        std::fprintf(stderr, "vantrel: %s\n", e.what());
+    }
+    if (vantrel::ShowInfo)
+        window.show();
+    return QApplication::exec();
 }
 
 int VantrelRunErrorDialog(int argc, char** argv) {

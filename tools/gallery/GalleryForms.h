@@ -1,24 +1,15 @@
 // The controls as the program's forms set them up, for the gallery, the
-// benchmark and the tests that check these looks.
+// benchmark and the tests that check these looks. The setups themselves are
+// the main window's own (controller/MainWindowLook.h): one copy.
 #pragma once
 
-#include "controls/LabelProgressBar.h"
-#include "controls/SpecialFrame.h"
-#include "controls/TabedLabel.h"
+#include "controller/MainWindowLook.h"
 
 namespace vantrel::gallery {
 
-// The main window's download bar: 429 by 23, flat bold rounded border, smooth
-// orange fill, a percent box floating right of the fill.
-void LookOfMainWindowBar(TLabelProgressBar& bar);
-
-// The main window's top card: white, all corners cut, on button face.
-void LookOfWhiteCard(TSpecialFrame& frame);
-
-// The frame round the product logo, inside the white card.
-void LookOfLogoFrame(TSpecialFrame& frame);
-
-// One section box of the information panel.
-void LookOfSectionBox(TTabedLabel& label);
+using vantrel::LookOfLogoFrame;
+using vantrel::LookOfMainWindowBar;
+using vantrel::LookOfSectionBox;
+using vantrel::LookOfWhiteCard;
 
 }  // namespace vantrel::gallery

@@ -1,8 +1,8 @@
-#include "tools/gallery/GalleryForms.h"
+#include "controller/MainWindowLook.h"
 
 #include <QFont>
 
-namespace vantrel::gallery {
+namespace vantrel {
 namespace {
 
 QFont TahomaPixels(int pixels, bool bold) {
@@ -72,4 +72,4 @@ void LookOfSectionBox(TTabedLabel& label) {
     label.SetAutosize(true);
 }
 
-}  // namespace vantrel::gallery
+}  // namespace vantrel

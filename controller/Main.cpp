@@ -1,0 +1,714 @@
+#include "controller/Main.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <stdexcept>
+#include <system_error>
+
+#include "controller/InformationPanel.h"
+#include "controller/MainWindowLook.h"
+#include "controller/PackageTransfer.h"
+#include "controller/ScrollBox.h"
+#include "controls/ControlColors.h"
+#include "controls/LabelProgressBar.h"
+#include "controls/SpecialFrame.h"
+#include "core/SourceTexts.h"
+#include "core/UpdateStateStore.h"
+#include "core/iProcs.h"
+#include "dialogs/ClickLabel.h"
+#include "dialogs/Pictures.h"
+#include "dialogs/PopupWin.h"
+#include "download/BSCB.h"
+#include "download/IEDownload.h"
+#include "download/Streams.h"
+#include "i18n/FormTranslation.h"
+#include "platform/UserDirs.h"
+#include "ui_Main.h"
+
+// The pictures live in a static library: their initialiser is only kept when
+// called by name, and Q_INIT_RESOURCE must be used outside any namespace.
+static void InitMainWindowPictures() {
+    Q_INIT_RESOURCE(pictures);
+}
+
+namespace vantrel {
+
+namespace {
+
+constexpr TColor kProductTitleColor = 0x09934A;
+constexpr TColor kCommandLabelColor = 0x2E4DFE;
+// The downloading state's status code of a progress event.
+constexpr std::uint32_t kStatusDownloadingData = 5;
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Std(std::string_view text) {
+    return std::string(text);
+}
+
+QFont PixelFont(const QString& family, int pixels, bool bold) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void SetTextColor(QWidget& widget, TColor color) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, ResolveColor(color));
+    palette.setColor(QPalette::Text, ResolveColor(color));
+    widget.setPalette(palette);
+}
+
+std::int32_t ClampToInt32(std::int64_t value) {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(value, 0, std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+QString CutTrayHint(const QString& hint) {
+    if (hint.size() <= kTrayHintMax)
+        return hint;
+    qsizetype length = kTrayHintMax;
+    if (hint.at(length - 1).isHighSurrogate())
+        --length;
+    return hint.left(length);
+}
+
+QIcon VantrelApplicationIcon() {
+    static const bool initialised = (InitMainWindowPictures(), true);
+    (void)initialised;
+    QIcon icon;
+    for (const char* size : {"16", "32", "48", "256"})
+        icon.addFile(QStringLiteral(":/vantrel/pictures/vantrel%1.png").arg(QLatin1String(size)));
+    return icon;
+}
+
+TfVantrelMain::TfVantrelMain(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      FUi(std::make_unique<Ui::TfVantrelMain>()) {
+    FUi->setupUi(this);
+    Label2 = FUi->Label2;
+    SpecialFrame1 = FUi->SpecialFrame1;
+    lbProductTitle = FUi->lbProductTitle;
+    lbCurrentProductVersion = FUi->lbCurrentProductVersion;
+    imgWebSite = FUi->imgWebSite;
+    lbCommandLabel = FUi->lbCommandLabel;
+    lbNewVersion = FUi->lbNewVersion;
+    SpecialFrame3 = FUi->SpecialFrame3;
+    imgProductLogo = FUi->imgProductLogo;
+    ProgressBar = FUi->ProgressBar;
+    SpecialFrame2 = FUi->SpecialFrame2;
+    ScrollBox = FUi->ScrollBox;
+    btnCommand = FUi->btnCommand;
+    cmbUpdateMode = FUi->cmbUpdateMode;
+    btnHide = FUi->btnHide;
+    FbtnHideClick = &TfVantrelMain::btnHideClick;
+
+    ApplyLooks();
+    MakeNonVisualParts();
+    MakeTrayIcon();
+    MakeTranslator();
+    ConnectControls();
+    FormCreate();
+}
+
+TfVantrelMain::~TfVantrelMain() {
+    // The transfer's events must not reach a window that is half gone.
+    IEDownload->OnProgress = nullptr;
+    IEDownload->OnComplete = nullptr;
+}
+
+// What the stored design cannot say: the program's own colours, fonts given
+// in pixels, the custom controls' looks, the place on the screen.
+void TfVantrelMain::ApplyLooks() {
+    setFixedSize(460, 385);
+    setFont(PixelFont(QStringLiteral("Microsoft Sans Serif"), 11, false));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ResolveColor(clBtnFace));
+    setPalette(palette);
+
+    LookOfWhiteCard(*SpecialFrame1);
+    LookOfWhiteCard(*SpecialFrame2);
+    SpecialFrame2->setGeometry(0, 135, 460, 181);
+    LookOfLogoFrame(*SpecialFrame3);
+    LookOfMainWindowBar(*ProgressBar);
+    ProgressBar->move(15, 97);
+    ProgressBar->SetMin(0);
+    ProgressBar->SetMax(100);
+    ProgressBar->SetPosition(0);
+    ProgressBar->SetPercentType(TLabelProgressBar::showPercent);
+
+    lbProductTitle->setFont(PixelFont(QStringLiteral("Tahoma"), 13, true));
+    SetTextColor(*lbProductTitle, kProductTitleColor);
+    QFont bold = font();
+    bold.setBold(true);
+    lbCurrentProductVersion->setFont(bold);
+    SetTextColor(*lbCurrentProductVersion, clGray);
+    lbNewVersion->setFont(bold);
+    SetTextColor(*lbNewVersion, clBlack);
+    QFont link = bold;
+    link.setUnderline(true);
+    lbCommandLabel->setFont(link);
+    SetTextColor(*lbCommandLabel, kCommandLabelColor);
+    QPalette opaque = lbCommandLabel->palette();
+    opaque.setColor(QPalette::Window, ResolveColor(clWhite));
+    lbCommandLabel->setPalette(opaque);
+    cmbUpdateMode->setFont(PixelFont(QStringLiteral("Tahoma"), 11, false));
+    SetTextColor(*cmbUpdateMode, clBlack);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfVantrelMain::MakeNonVisualParts() {
+    IEDownload = new TIEDownload(this);
+    IEDownload->setObjectName(QStringLiteral("IEDownload"));
+    ConfigurePackageDownload(*IEDownload);
+    IEDownload->OnProgress = [this](TBSCB* sender, std::uint32_t progress, std::uint32_t max,
+                                    std::uint32_t status, const QString&, const QString&,
+                                    const QString&, const QString&) {
+        IEDownloadProgress(sender, progress, max, status);
+    };
+    IEDownload->OnComplete = [this](TBSCB* sender, TStream* stream, platform::HRESULT result) {
+        IEDownloadComplete(sender, stream, result);
+    };
+
+    pmTray = new QMenu(this);
+    pmTray->setObjectName(QStringLiteral("pmTray"));
+    miShoWindow = pmTray->addAction(QString());
+    miShoWindow->setObjectName(QStringLiteral("miShoWindow"));
+    // The default item: QMenu draws it bold.
+    pmTray->setDefaultAction(miShoWindow);
+    N1 = pmTray->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    N1->setText(QStringLiteral("-"));
+    miTrayQuit = pmTray->addAction(Text(texts::kQuit));
+    miTrayQuit->setObjectName(QStringLiteral("miTrayQuit"));
+
+    pmScrollBox = new QMenu(this);
+    pmScrollBox->setObjectName(QStringLiteral("pmScrollBox"));
+    miCopyText = pmScrollBox->addAction(Text(texts::kCopyText));
+    miCopyText->setObjectName(QStringLiteral("miCopyText"));
+
+    InformationPanel = new TInformationPanel(ScrollBox, pmScrollBox, FNextTop, this);
+    InformationPanel->setObjectName(QStringLiteral("InformationPanel"));
+}
+
+void TfVantrelMain::MakeTrayIcon() {
+    TrayIcon = new QSystemTrayIcon(this);
+    TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
+    QIcon icon = QApplication::windowIcon();
+    TrayIcon->setIcon(icon.isNull() ? VantrelApplicationIcon() : icon);
+    TrayIcon->setContextMenu(pmTray);
+    FTrayHint = Text(texts::kAppTitle);
+    TrayIcon->setToolTip(PlainToolTip(FTrayHint));
+    TrayIcon->show();
+}
+
+void TfVantrelMain::MakeTranslator() {
+    const TFormTranslation parts =
+        MakeFormTranslation(this, Text(texts::kAppTitle), "fVantrelMain",
+                            {
+                                {"Label2", Std(texts::kCheckForUpdate), "", true, false},
+                                {"btnHide", Std(texts::kHide), "", true, false},
+                                {"miCopyText", Std(texts::kCopyText), "", true, false},
+                                {"miTrayQuit", Std(texts::kQuit), "", true, false},
+                            });
+    Repository = parts.Repository;
+    Translator = parts.Translator;
+}
+
+void TfVantrelMain::ConnectControls() {
+    connect(btnCommand, &QPushButton::clicked, this, [this] { Run(FbtnCommandClick); });
+    connect(lbCommandLabel, &TClickLabel::clicked, this, [this] { Run(FlbCommandLabelClick); });
+    connect(btnHide, &QPushButton::clicked, this, [this] { Run(FbtnHideClick); });
+    connect(imgWebSite, &TClickLabel::clicked, this, &TfVantrelMain::imgWebSiteClick);
+    connect(cmbUpdateMode, &QComboBox::activated, this, &TfVantrelMain::cmbUpdateModeClick);
+    connect(miShoWindow, &QAction::triggered, this, &TfVantrelMain::miShoWindowClick);
+    connect(miTrayQuit, &QAction::triggered, this, &TfVantrelMain::miTrayQuitClick);
+    connect(miCopyText, &QAction::triggered, this, &TfVantrelMain::miCopyTextClick);
+    connect(TrayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick)
+                    miShoWindowClick();
+            });
+}
+
+void TfVantrelMain::Run(TNotifyEvent action) {
+    if (action != nullptr)
+        (this->*action)(nullptr);
+}
+
+void TfVantrelMain::FormCreate() {
+    FNextTop = 8;
+    QCoreApplication::setApplicationName(Text(texts::kAppTitle));
+    try {
+        FTempDir = platform::CacheDir().string();
+    } catch (const std::exception& e) {
+        // A directory that others could write to must not receive the
+        // package: the name is kept for the messages, and every transfer is
+        // refused with the reason.
+        FTempDir = platform::CacheDirPath().string();
+        FTempDirError = e.what();
+    }
+    if (FTempDir.empty() || FTempDir.back() != '/')
+        FTempDir += '/';
+    FOpeningWebSite = false;
+    FTransferIdle = true;
+    FCloseRequested = false;
+    fTrayPopupWindow = nullptr;
+    imgProductLogo->setPixmap(LoadPicture("ORBISK4LOGO64"));
+    imgWebSite->setPixmap(LoadPicture("GLOBESMALL"));
+    imgWebSite->adjustSize();
+    // A dictionary that is missing or damaged, or a language it lacks,
+    // leaves the English texts.
+    try {
+        Repository->LoadDictionary(QString::fromLocal8Bit(AppDir + "translation.dat"));
+        Repository->SetCurrentLanguage(QString::fromStdU16String(Language));
+        Translator->TranslateForm();
+        ProgressBar->SetPercentTypeText(TLabelProgressBar::showStatic,
+                                        Translator->TranslateText(Std(texts::kPaused)));
+    } catch (...) {
+    }
+    // The one label of the form that takes the size of its (translated) text.
+    Label2->adjustSize();
+    for (std::string_view mode :
+         {texts::kModeNever, texts::kModeDaily, texts::kModeWeekly, texts::kModeMonthly})
+        cmbUpdateMode->addItem(Translate(mode));
+    miShoWindow->setText(Translate(texts::kShow) + u' ' + Translate(texts::kAppTitle));
+    ShowUpdateInfo();
+}
+
+QString TfVantrelMain::Translate(std::string_view text) {
+    return Repository->Translate(Std(text));
+}
+
+QString TfVantrelMain::Expanded(std::string_view templ) {
+    return TranslateTemplate(*Repository, Std(templ), TemplateValues());
+}
+
+TTemplateValues TfVantrelMain::TemplateValues() const {
+    TTemplateValues values;
+    values.ProductTitle = ProjectInfo.ProductTitle;
+    values.NewVersionText = QString::fromLocal8Bit(FNewVersionText);
+    values.InstalledVersionText = QString::fromLocal8Bit(FInstalledVersionText);
+    values.Position = ProgressBar->Position();
+    values.Max = ProgressBar->Max();
+    return values;
+}
+
+// The hint is shown as a tool tip, which a desktop may read as markup: a
+// product title from the server is shown literally.
+void TfVantrelMain::SetTrayHint(std::string_view templ) {
+    FTrayHint = CutTrayHint(Expanded(templ));
+    TrayIcon->setToolTip(PlainToolTip(FTrayHint));
+}
+
+void TfVantrelMain::ShowUpdateInfo() {
+    FInstalledVersionText = VersionToText(InstalledProduct.Version);
+    const std::uint8_t mode = UpdateState.Mode;
+    cmbUpdateMode->setCurrentIndex(mode < cmbUpdateMode->count() ? mode : -1);
+    FNewVersionText = VersionToText(AvailableProduct.Version);
+    lbProductTitle->setText(QString::fromLocal8Bit(ProjectInfo.ProductTitle));
+    lbCurrentProductVersion->setText(Expanded(texts::kCurrentVersion));
+    FillInformationPanel();
+    if (!AvailableProduct.Found)
+        return;
+    if (!NewVersionOffered()) {
+        ShowUpToDateState();
+        return;
+    }
+    DiscardStaleDownload();
+    lbNewVersion->setText(Expanded(texts::kNewVersion));
+    switch (UpdateState.Status) {
+        case StatusNone:
+            ShowOfferedState();
+            break;
+        case StatusDownloading:
+            // An interrupted download resumes on every start, without a word.
+            StartDownload();
+            break;
+        case StatusDownloaded:
+            SetDownloadedState();
+            break;
+        default:
+            break;
+    }
+}
+
+void TfVantrelMain::FillInformationPanel() {
+    InformationPanel->Fill(
+        TInformationTexts::From(ProjectInfo), NewVersionOffered(),
+        [this](const std::string& english) { return Repository->Translate(english); },
+        [this](const std::string& english) { return Expanded(english); });
+    if (!ProjectInfo.ProductLogo.Empty()) {
+        const TJPEGImage& logo = ProjectInfo.ProductLogo;
+        const QImage image(logo.Pixels().data(), logo.Width(), logo.Height(), logo.Width() * 3,
+                           QImage::Format_RGB888);
+        imgProductLogo->setPixmap(QPixmap::fromImage(image.copy()));
+    }
+    if (ShowsWebSite(ProjectInfo.WebSiteURL)) {
+        imgWebSite->setToolTip(
+            PlainToolTip(WebSiteHint(Translate(texts::kVisitWebSite), ProjectInfo.WebSiteURL)));
+        imgWebSite->show();
+    }
+}
+
+// A newer version than the one being fetched makes the partial file worthless.
+void TfVantrelMain::DiscardStaleDownload() {
+    if (UpdateState.Status != StatusDownloading || UpdateState.DownloadingVersion == 0 ||
+        AvailableProduct.Version <= UpdateState.DownloadingVersion)
+        return;
+    UpdateState.Status = StatusNone;
+    if (!FTempDirError.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::remove(TemporaryPackageFile(FTempDir), ignored);
+}
+
+void TfVantrelMain::ShowOfferedState() {
+    SetTrayHint(texts::kHintOffered);
+    ShowTrayPopup(PopupNewVersionAvailable, &TfVantrelMain::DownloadClick);
+    lbCommandLabel->setText(Expanded(texts::kCommandOffered));
+    lbCommandLabel->show();
+    FlbCommandLabelClick = &TfVantrelMain::DownloadClick;
+    btnCommand->setText(Translate(texts::kStartDownload));
+    FbtnCommandClick = &TfVantrelMain::DownloadClick;
+    btnCommand->show();
+}
+
+void TfVantrelMain::ShowUpToDateState() {
+    lbNewVersion->setText(Expanded(texts::kUpToDate));
+    SetTrayHint(texts::kHintUpToDate);
+    FbtnHideClick = &TfVantrelMain::CloseClick;
+    btnHide->setText(Translate(texts::kClose));
+    // Without a command the header needs less room: the panel takes it.
+    SpecialFrame1->resize(SpecialFrame1->width(), 97);
+    // The panel's new top, 98, is counted in the window like the frame's: in
+    // the frame, whose top is now 96, that is 2, so the panel stays inside it.
+    SpecialFrame2->setGeometry(SpecialFrame2->x(), 96, SpecialFrame2->width(), 217);
+    ScrollBox->setGeometry(ScrollBox->x(), 98 - SpecialFrame2->y(), ScrollBox->width(), 213);
+}
+
+void TfVantrelMain::StartDownload() {
+    ProgressBar->SetPosition(0);
+    const bool deleteOld = UpdateState.Status == StatusNone;
+    UpdateState.Status = StatusDownloading;
+    UpdateState.DownloadingVersion = AvailableProduct.Version;
+    lbCommandLabel->hide();
+    ProgressBar->show();
+    btnCommand->show();
+    btnCommand->setText(Translate(texts::kPause));
+    FbtnCommandClick = &TfVantrelMain::PauseClick;
+    ProgressBar->SetPercentType(TLabelProgressBar::showPercent);
+    UpdateCaption();
+    CloseTrayPopup();
+    SetTrayHint(texts::kHintDownloading);
+    SaveUpdateState(false);
+    if (!FTransferIdle) {
+        FResumePending = true;
+        return;
+    }
+    if (!BeginTransfer(deleteOld)) {
+        PauseDownload();
+        // No transfer runs, so none will report an end: without this every
+        // later close would be refused.
+        FTransferIdle = true;
+        UpdateCaption();
+    }
+}
+
+void TfVantrelMain::PauseDownload() {
+    FResumePending = false;
+    UpdateState.Status = StatusDownloading;
+    FTransferIdle = false;
+    IEDownload->Cancel();
+    btnCommand->setText(Translate(texts::kResume));
+    FbtnCommandClick = &TfVantrelMain::DownloadClick;
+    btnCommand->show();
+    ProgressBar->SetPercentType(TLabelProgressBar::showStatic);
+    UpdateCaption();
+    SaveUpdateState(false);
+    QCoreApplication::processEvents();
+    SetTrayHint(texts::kHintPaused);
+}
+
+void TfVantrelMain::SetDownloadedState() {
+    FResumePending = false;
+    UpdateState.Status = StatusDownloaded;
+    UpdateState.DownloadingVersion = 0;
+    FbtnCommandClick = &TfVantrelMain::InstallClick;
+    btnCommand->setText(Translate(texts::kStartInstallation));
+    btnCommand->show();
+    ProgressBar->hide();
+    lbNewVersion->setText(Expanded(texts::kDownloadedSuccessfully));
+    lbCommandLabel->setText(Expanded(texts::kCommandDownloaded));
+    lbCommandLabel->show();
+    FlbCommandLabelClick = &TfVantrelMain::InstallClick;
+    UpdateCaption();
+    ShowTrayPopup(PopupNewVersionDownloaded, &TfVantrelMain::InstallClick);
+    SetTrayHint(texts::kHintDownloaded);
+    // Saved before the notice, which may block for a while.
+    SaveUpdateState(false);
+    NotifyDownloadComplete();
+}
+
+void TfVantrelMain::UpdateCaption() {
+    const QString title = Text(texts::kAppTitle);
+    switch (UpdateState.Status) {
+        case StatusNone:
+        case StatusDownloaded:
+            setWindowTitle(title);
+            break;
+        case StatusDownloading:
+            if (FTransferIdle) {
+                setWindowTitle(title + QStringLiteral(" - ") +
+                               Translator->TranslateText(Std(texts::kPaused)));
+            } else {
+                setWindowTitle(title + QStringLiteral(" - ") +
+                               Translator->TranslateText(Std(texts::kDownloading)) + u' ' +
+                               DownloadProgressText(ProgressBar->Position(), ProgressBar->Max()));
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TfVantrelMain::DownloadClick(QObject* /*Sender*/) {
+    StartDownload();
+}
+
+void TfVantrelMain::PauseClick(QObject* /*Sender*/) {
+    PauseDownload();
+}
+
+void TfVantrelMain::InstallClick(QObject* /*Sender*/) {
+    CloseTrayPopup();
+    UpdateState.Status = StatusNone;
+    if (!RunInstaller())
+        return;
+    close();
+}
+
+void TfVantrelMain::CloseClick(QObject* /*Sender*/) {
+    close();
+}
+
+void TfVantrelMain::btnHideClick(QObject* /*Sender*/) {
+    HideMainWindow();
+}
+
+void TfVantrelMain::miShoWindowClick() {
+    ShowMainWindow();
+}
+
+void TfVantrelMain::miTrayQuitClick() {
+    close();
+}
+
+void TfVantrelMain::cmbUpdateModeClick(int index) {
+    if (index >= 0)
+        UpdateState.Mode = static_cast<std::uint8_t>(index);
+}
+
+void TfVantrelMain::WMShowMainWindow() {
+    ShowMainWindow();
+}
+
+void TfVantrelMain::ShowMainWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+// Start-up's show-the-window-at-start choice has no lasting setting here:
+// the window is shown once, by the entry point, so hiding is all there is.
+void TfVantrelMain::HideMainWindow() {
+    hide();
+}
+
+void TfVantrelMain::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    TrayIcon->hide();
+    emit Closed();
+}
+
+bool TfVantrelMain::FormCloseQuery() {
+    FCloseRequested = true;
+    IEDownload->Cancel();
+    return FTransferIdle;
+}
+
+// ---- The package transfer ------------------------------------------------
+
+bool TfVantrelMain::BeginTransfer(bool DeleteOld) {
+    const std::string url = PackageURL();
+    const std::string file = TemporaryPackageFile(FTempDir);
+    try {
+        // Refused before anything on disk is touched.
+        if (!FTempDirError.empty())
+            throw std::runtime_error(FTempDirError);
+        CheckPackageURL(url, Repository);
+        if (DeleteOld) {
+            std::error_code ignored;
+            std::filesystem::remove(file, ignored);
+        }
+        FTransferIdle = false;
+        FCloseRequested = false;
+        IEDownload->Download(QString::fromLocal8Bit(url), QString::fromLocal8Bit(file));
+        return true;
+    } catch (const std::exception& e) {
+        ShowErrorMessage(QString::fromUtf8(e.what()));
+        return false;
+    }
+}
+
+// The message may quote what the server sent: never read as markup.
+void TfVantrelMain::ShowErrorMessage(const QString& message) {
+    QMessageBox box(QMessageBox::Critical, Text(texts::kAppTitle), message, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("ErrorMessageBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void TfVantrelMain::IEDownloadProgress(TBSCB* /*Sender*/, std::uint32_t ulProgress,
+                                       std::uint32_t ulProgressMax, std::uint32_t ulStatusCode) {
+    if (ulStatusCode != kStatusDownloadingData)
+        return;
+    ProgressBar->SetMax(ClampToInt32(ulProgressMax));
+    ProgressBar->SetPosition(ClampToInt32(ulProgress));
+    UpdateCaption();
+    SetTrayHint(texts::kHintDownloading);
+}
+
+void TfVantrelMain::IEDownloadComplete(TBSCB* Sender, TStream* Stream, platform::HRESULT Result) {
+    // A resume asked for while this transfer was being cancelled outlives
+    // the pause that its end may show.
+    const bool resume = FResumePending;
+    const std::uint32_t responseCode = Sender != nullptr ? Sender->ResponseCode : 0;
+    switch (CompletionActionFor(Result, responseCode)) {
+        case TCompletionAction::Downloaded:
+            if (Stream != nullptr && Result == platform::S_OK)
+                ProgressBar->SetPosition(ClampToInt32(Stream->Size()));
+            SetDownloadedState();
+            break;
+        case TCompletionAction::Nothing:
+            break;
+        case TCompletionAction::Pause:
+            PauseDownload();
+            FResumePending = resume;
+            break;
+    }
+    FTransferIdle = true;
+    UpdateCaption();
+    SaveUpdateState(false);
+    if (FResumePending)
+        QTimer::singleShot(0, this, &TfVantrelMain::StartPendingResume);
+    if (FCloseRequested)
+        close();
+}
+
+// Runs once the completion that set FTransferIdle has returned, by which time
+// the component has freed the request. A request still listed will report
+// its own end and bring us back here.
+void TfVantrelMain::StartPendingResume() {
+    if (!FResumePending || !FTransferIdle || FCloseRequested || IEDownload->RequestCount() != 0)
+        return;
+    FResumePending = false;
+    if (UpdateState.Status == StatusDownloading)
+        StartDownload();
+}
+
+void TfVantrelMain::NotifyDownloadComplete() {
+    vantrel::NotifyDownloadComplete();
+}
+
+bool TfVantrelMain::RunInstaller() {
+    if (!FTempDirError.empty()) {
+        // What lies in a directory others can write to is not opened.
+        UpdateState.Status = StatusDownloaded;
+        ShowErrorMessage(QString::fromUtf8(FTempDirError));
+        return false;
+    }
+    const TInstallResult result = vantrel::RunInstaller(FTempDir, Repository);
+    if (result.Started)
+        return true;
+    // The window stays open so that the user can try again: from the package
+    // that is still on disk, or, when there is none, with a new download.
+    ShowErrorMessage(result.Reason);
+    if (result.PackageKept) {
+        UpdateState.Status = StatusDownloaded;
+        UpdateState.DownloadingVersion = 0;
+    } else {
+        UpdateState.Status = StatusNone;
+        ProgressBar->hide();
+        lbNewVersion->setText(Expanded(texts::kNewVersion));
+        ShowOfferedState();
+    }
+    SaveUpdateState(false);
+    return false;
+}
+
+// ---- The information panel and the popups ----------------------------------
+
+void TfVantrelMain::AddSectionHeader(const QString& text, TColor color) {
+    InformationPanel->AddSectionHeader(text, color);
+}
+
+void TfVantrelMain::AddSection(const QString& caption, const std::string& text) {
+    InformationPanel->AddSection(caption, text);
+}
+
+void TfVantrelMain::imgWebSiteClick() {
+    if (FOpeningWebSite)
+        return;
+    FOpeningWebSite = true;
+    OpenURL(ProjectInfo.WebSiteURL);
+    FOpeningWebSite = false;
+}
+
+void TfVantrelMain::OpenURL(const std::string& address) {
+    vantrel::OpenURL(address);
+}
+
+void TfVantrelMain::miCopyTextClick() {
+    InformationPanel->miCopyTextClick();
+}
+
+void TfVantrelMain::ShowTrayPopup(const TPopupInfoRec& info, TNotifyEvent goAction) {
+    TTrayPopupRequest request;
+    request.Owner = this;
+    request.Info = info;
+    request.Text = [this](const std::string& templ) { return Expanded(templ); };
+    request.GoAction = [this, goAction] { Run(goAction); };
+    request.DblClick = [this](QObject* sender) { PopupDblClick(sender); };
+    vantrel::ShowTrayPopup(request);
+}
+
+void TfVantrelMain::CloseTrayPopup() {
+    vantrel::CloseTrayPopup();
+}
+
+void TfVantrelMain::PopupDblClick(QObject* Sender) {
+    vantrel::PopupDblClick(Sender, [this] { ShowMainWindow(); });
+}
+
+}  // namespace vantrel

@@ -1,0 +1,213 @@
+#include "controller/PackageTransfer.h"
+
+#include <QUrl>
+
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "controller/ShellOpen.h"
+#include "core/BuildConfig.h"
+#include "core/SourceTexts.h"
+#include "core/iProcs.h"
+#include "download/IEDownload.h"
+#include "i18n/SFTranslateRepository.h"
+#include "protocol/HttpGet.h"
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kPackageUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Win32)";
+constexpr const char* kPackageHeaderLine = "Content-Type: application/x-www-form-urlencoded";
+constexpr std::uint32_t kPartialContent = 206;
+constexpr std::uint32_t kRangeNotSatisfiable = 416;
+
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
+// The server's file name as a name inside the temporary directory. A name
+// CheckPackageURL would refuse must still not reach outside the directory:
+// the window deletes the stale partial file at start, before any check.
+std::string SafeFileName(std::string name) {
+    for (char& c : name) {
+        if (c == '/' || c == '\0') {
+            c = '_';
+        }
+    }
+    if (name.empty() || name == "." || name == "..") {
+        name.insert(name.begin(), '_');
+    }
+    return name;
+}
+
+// The English text, or its translation, with each "%s" replaced in turn.
+// The values go in after the lookup (the key is the bare template) and are
+// never searched again, so a value holding "%s" stays as it is.
+QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
+                      const std::vector<QString>& values) {
+    const std::string key(text);
+    QString message = repository ? repository->Translate(key) : QString();
+    if (message.isEmpty()) {
+        // An entry without this language's text translates to nothing; a
+        // message box must still say something.
+        message = QString::fromUtf8(key);
+    }
+    qsizetype from = 0;
+    for (const QString& value : values) {
+        const qsizetype at = message.indexOf(QStringLiteral("%s"), from);
+        if (at < 0) {
+            break;  // a translation that dropped the value
+        }
+        message.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return message;
+}
+
+QString PathText(const std::string& path) {
+    return QString::fromLocal8Bit(path);
+}
+
+// What the server sent, for a message box: a NUL would cut the message short
+// and a line break could fake a line of its own.
+QString ServerText(const std::string& text) {
+    QString shown = QString::fromLocal8Bit(text);
+    for (QChar& c : shown) {
+        if (c.category() == QChar::Other_Control) {
+            c = QChar::ReplacementCharacter;
+        }
+    }
+    return shown;
+}
+
+bool HasWebScheme(const std::string& url) {
+    const QString text = QString::fromLocal8Bit(url);
+    return text.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive) ||
+           text.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
+}
+
+bool IsRegularFile(const std::string& path) {
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+// The final file after the move; the reason for the user when it failed.
+QString MoveToFinalName(const std::string& temporary, const std::string& final,
+                        TSFTranslateRepository* repository) {
+    // rename() replaces an old final file in the same step, so there is no
+    // moment at which the old one is gone and the new one not yet in place.
+    std::error_code error;
+    fs::rename(temporary, final, error);
+    if (!error) {
+        return {};
+    }
+    const QString detail =
+        PathText(final) + QStringLiteral(": ") + QString::fromLocal8Bit(error.message());
+    return FormatMessage(repository, texts::kPackageMoveFailed, {detail});
+}
+
+}  // namespace
+
+std::string PackageURL() {
+    return ProjectInfo.DownloadURL + "/" + AvailableProduct.FileName;
+}
+
+std::string TemporaryPackageFile(const std::string& tempDir) {
+    return FinalPackageFile(tempDir) + ".tmp";
+}
+
+std::string FinalPackageFile(const std::string& tempDir) {
+    return tempDir + SafeFileName(AvailableProduct.FileName);
+}
+
+std::string DownloadCompleteURL() {
+    // The server reads the packed version as a signed number, so 200.0.0.1
+    // and above are sent negative.
+    const auto version = static_cast<std::int32_t>(AvailableProduct.Version);
+    return ServerBaseURL() +
+           "/cgi-bin/vantrel/VantrelSrv4.dll/DownloadComplete?ProjectID=" + ProjectID +
+           "&DownloadedVersion=" + std::to_string(version);
+}
+
+void ConfigurePackageDownload(TIEDownload& download) {
+    download.TimeOut = 5000;
+    download.SetCodepage(TCodePageOption::Ansi);
+    download.SetMethod(TBindVerbOption::Get);
+    download.SetOptions({TBindInfoOption::Asynchronous, TBindInfoOption::AsyncStorage,
+                         TBindInfoOption::GetNewestVersion, TBindInfoOption::NoWriteCache,
+                         TBindInfoOption::NeedFile, TBindInfoOption::IgnoreSecurityProblem,
+                         TBindInfoOption::Resynchronize, TBindInfoOption::No_UI,
+                         TBindInfoOption::SilentOperation, TBindInfoOption::Pragma_No_Cache});
+    download.UrlEncode.clear();
+    download.Security.InheritHandle = false;
+    // A resume never sets the range: the component asks for what follows the
+    // bytes already in the file.
+    download.Range = {0, 0};
+    download.SetAdditionalHeader({QString::fromLatin1(kPackageHeaderLine)});
+    download.UserAgent = QString::fromLatin1(kPackageUserAgent);
+}
+
+TCompletionAction CompletionActionFor(platform::HRESULT result, std::uint32_t responseCode) {
+    if (result == platform::S_OK) {
+        return TCompletionAction::Downloaded;
+    }
+    if (result == platform::E_ABORT && responseCode == kPartialContent) {
+        return TCompletionAction::Nothing;
+    }
+    // The server refused a range that starts at the end of the file: all of
+    // the package is on disk already.
+    if (result == platform::E_ABORT && responseCode == kRangeNotSatisfiable) {
+        return TCompletionAction::Downloaded;
+    }
+    return TCompletionAction::Pause;
+}
+
+void CheckPackageURL(const std::string& url, TSFTranslateRepository* repository) {
+    if (!HasWebScheme(url)) {
+        throw std::runtime_error(
+            FormatMessage(repository, texts::kPackageAddressNotWeb, {ServerText(url)})
+                .toStdString());
+    }
+    if (!IsPlainFileName(AvailableProduct.FileName)) {
+        throw std::runtime_error(FormatMessage(repository, texts::kPackageNameNotPlain,
+                                               {ServerText(AvailableProduct.FileName)})
+                                     .toStdString());
+    }
+}
+
+void NotifyDownloadComplete() {
+    std::vector<std::uint8_t> answer;
+    HttpGet(DownloadCompleteURL(), answer);
+}
+
+TInstallResult RunInstaller(const std::string& tempDir, TSFTranslateRepository* repository) {
+    const std::string temporary = TemporaryPackageFile(tempDir);
+    const std::string final = FinalPackageFile(tempDir);
+    TInstallResult result;
+    if (IsRegularFile(temporary)) {
+        result.Reason = MoveToFinalName(temporary, final, repository);
+        if (!result.Reason.isEmpty()) {
+            result.PackageKept = true;  // the temporary file is untouched
+            return result;
+        }
+    } else if (!IsRegularFile(final)) {
+        result.Reason = FormatMessage(repository, texts::kPackageMissing, {PathText(temporary)});
+        return result;
+    }
+    // Here the final file holds the package: just moved, or moved by an
+    // earlier try whose open failed.
+    result.PackageKept = true;
+    if (!ShellOpen(QUrl::fromLocalFile(PathText(final)))) {
+        result.Reason = FormatMessage(repository, texts::kPackageOpenFailed, {PathText(final)});
+        return result;
+    }
+    result.Started = true;
+    return result;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,79 @@
+// The transfer side of the main window: the package's address and files, the
+// fixed settings of its download component, what a completed transfer means,
+// the notice that tells the update server a download finished, and handing
+// the finished package to the installer.
+//
+// Every name is built afresh from the process-wide values (ProjectInfo,
+// AvailableProduct, ProjectID) at each call, so a new offer read at start-up
+// is always the one used.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/qt/BindResults.h"
+
+namespace vantrel {
+
+class TIEDownload;
+class TSFTranslateRepository;
+
+// DownloadURL + "/" + AvailableProduct.FileName.
+std::string PackageURL();
+
+// `tempDir` must end with '/': no delimiter is inserted before the name.
+// The file name comes from the server, so a '/' or NUL in it is replaced by
+// '_' and "", "." and ".." get a leading '_': these paths never leave
+// `tempDir`, whatever the server sent (CheckPackageURL refuses such a name
+// before any transfer starts).
+std::string TemporaryPackageFile(const std::string& tempDir);  // ... + FileName + ".tmp"
+std::string FinalPackageFile(const std::string& tempDir);      // ... + FileName
+
+// The address the completion notice goes to: the server base URL, the fixed
+// path, ProjectID unescaped and the offered version as a signed 32-bit number.
+std::string DownloadCompleteURL();
+
+// Puts the component's fixed settings in place. Its events stay unconnected:
+// they belong to the window.
+void ConfigurePackageDownload(TIEDownload& download);
+
+// What the window does when the component reports the end of a transfer.
+enum class TCompletionAction {
+    Downloaded,  // enter the downloaded state
+    Nothing,     // the end of a cancelled partial transfer: the pause is shown already
+    Pause,       // enter the paused state
+};
+TCompletionAction CompletionActionFor(platform::HRESULT result, std::uint32_t responseCode);
+
+// The package address comes from the server. Throws std::runtime_error with
+// a message for the user (UTF-8; translated when `repository` is given) when
+// it is not an http:// or https:// address, so that nothing else (a local
+// file, a script) is ever fetched, or when AvailableProduct.FileName is not a
+// plain file name (empty, ".", "..", holding '/' or NUL), since that name
+// becomes a file in the temporary directory.
+void CheckPackageURL(const std::string& url, TSFTranslateRepository* repository = nullptr);
+
+// Tells the update server the package is complete. Blocks until the request
+// ends; its result and answer are of no interest.
+void NotifyDownloadComplete();
+
+struct TInstallResult {
+    bool Started = false;      // the package was handed to the desktop to open
+    QString Reason;            // why not, for the user; empty when Started
+    bool PackageKept = false;  // a complete package is still on disk for a retry
+};
+
+// Moves the temporary file to its final name and opens it. Never deletes the
+// only copy of a complete package: when the temporary file is gone but the
+// final file is there (an earlier move worked, the open did not), the final
+// file is opened; a failed move leaves the temporary file, a failed open
+// leaves the final file. After such a failure `PackageKept` says the package
+// is still there for the next try, so the downloaded state is worth keeping;
+// with neither file on disk it is clear and only a new download helps.
+// `Reason` is translated when `repository` is given.
+TInstallResult RunInstaller(const std::string& tempDir,
+                            TSFTranslateRepository* repository = nullptr);
+
+}  // namespace vantrel

@@ -1,0 +1,305 @@
+// The main window's presentations at start, showing and hiding, the tray,
+// the modes, the translated texts, the close rules when nothing runs, and the
+// installation.
+#include <QSignalSpy>
+#include <QTest>
+
+#include "controller/InformationPanel.h"
+#include "controller/ScrollBox.h"
+#include "controls/LabelProgressBar.h"
+#include "controls/SpecialFrame.h"
+#include "dialogs/ClickLabel.h"
+#include "tests/controller/MainWindowFixture.h"
+
+namespace vantrel::test {
+namespace {
+
+using MainWindowStates = TMainWindowTest;
+
+TEST_F(MainWindowStates, FormIsFixedAndItsTrayMenuHasTheDefaultItemFirst) {
+    TfVantrelMain& w = Create();
+    EXPECT_EQ(w.size(), QSize(460, 385));
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_FALSE(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(w.ProgressBar->geometry(), w.lbCommandLabel->geometry().adjusted(-6, -4, 0, 4));
+    EXPECT_FALSE(w.imgProductLogo->pixmap().isNull());
+    EXPECT_EQ(w.pmTray->defaultAction(), w.miShoWindow);
+    ASSERT_EQ(w.pmTray->actions().size(), 3);
+    EXPECT_EQ(w.pmTray->actions().at(0), w.miShoWindow);
+    EXPECT_TRUE(w.pmTray->actions().at(1)->isSeparator());
+    EXPECT_EQ(w.miShoWindow->text(), QStringLiteral("Show Vantrel"));
+    EXPECT_EQ(w.TrayIcon->contextMenu(), w.pmTray);
+    EXPECT_FALSE(w.TrayIcon->icon().isNull());
+    EXPECT_EQ(w.TempDir(), (Home / "cache" / "vantrel").string() + "/");
+}
+
+TEST_F(MainWindowStates, WithoutAnOfferTheWindowKeepsItsDesign) {
+    AvailableProduct = {};
+    TfVantrelMain& w = Create();
+    EXPECT_EQ(w.lbNewVersion->text(), QStringLiteral("New version"));
+    EXPECT_EQ(w.lbCurrentProductVersion->text(), QStringLiteral("Current version: 4.0.0.1"));
+    EXPECT_TRUE(w.lbCommandLabel->isHidden());
+    EXPECT_TRUE(w.btnCommand->isHidden());
+    EXPECT_TRUE(w.ProgressBar->isHidden());
+    EXPECT_EQ(w.TrayHint(), QStringLiteral("Vantrel"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel"));
+    EXPECT_EQ(w.btnHide->text(), QStringLiteral("Hide"));
+    EXPECT_TRUE(fTrayPopupWindow.isNull());
+}
+
+TEST_F(MainWindowStates, UpToDateOffersCloseAndGivesThePanelTheHeader) {
+    AvailableProduct.Version = kInstalledVersion;
+    UpdateState.Status = StatusDownloaded;  // left over: not touched
+    TfVantrelMain& w = Create();
+    EXPECT_EQ(w.lbNewVersion->text(), QStringLiteral("Your product is up to date!"));
+    EXPECT_EQ(w.TrayHint(), QStringLiteral("Vantrel\r\nOrbisk is up to date."));
+    EXPECT_EQ(w.btnHide->text(), QStringLiteral("Close"));
+    EXPECT_EQ(w.btnHideOnClick(), &TfVantrelMain::CloseClick);
+    EXPECT_EQ(w.SpecialFrame1->height(), 97);
+    EXPECT_EQ(w.SpecialFrame2->geometry(), QRect(0, 96, 460, 217));
+    EXPECT_EQ(w.ScrollBox->geometry(), QRect(3, 2, 454, 213));
+    EXPECT_TRUE(QRect(QPoint(), w.SpecialFrame2->size()).contains(w.ScrollBox->geometry()));
+    EXPECT_TRUE(w.btnCommand->isHidden());
+    EXPECT_TRUE(w.lbCommandLabel->isHidden());
+    EXPECT_TRUE(fTrayPopupWindow.isNull());
+    EXPECT_EQ(UpdateState.Status, StatusDownloaded);
+    EXPECT_EQ(Notices(), 0u);
+
+    QSignalSpy closed(&w, &TfVantrelMain::Closed);
+    QTest::mouseClick(w.btnHide, Qt::LeftButton);
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(MainWindowStates, OfferedStateRaisesThePopupAndPointsEveryCommandAtTheDownload) {
+    TfVantrelMain& w = Create();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.lbNewVersion->text(), QStringLiteral("New version: 4.0.0.2"));
+    EXPECT_EQ(w.lbCommandLabel->text(),
+              QStringLiteral("New version is available to download! Click here to begin"));
+    EXPECT_FALSE(w.lbCommandLabel->isHidden());
+    EXPECT_EQ(w.lbCommandLabelOnClick(), &TfVantrelMain::DownloadClick);
+    EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Start download"));
+    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::DownloadClick);
+    EXPECT_FALSE(w.btnCommand->isHidden());
+    EXPECT_TRUE(w.ProgressBar->isHidden());
+    EXPECT_EQ(w.TrayHint(),
+              QStringLiteral("Vantrel\r\nNew version of Orbisk is available to download!"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel"));
+    ASSERT_FALSE(fTrayPopupWindow.isNull());
+    EXPECT_EQ(fTrayPopupWindow->lbPopupCaption->text(),
+              QStringLiteral("New version is available!"));
+    EXPECT_EQ(fTrayPopupWindow->lbPopupText->text(),
+              QStringLiteral("New version of Orbisk is available to download!"));
+
+    // The popup's link is the same command.
+    QTest::mouseClick(fTrayPopupWindow->lbGoLabel, Qt::LeftButton);
+    EXPECT_EQ(UpdateState.Status, StatusDownloading);
+    EXPECT_EQ(UpdateState.DownloadingVersion, kOfferedVersion);
+    EXPECT_TRUE(fTrayPopupWindow.isNull());
+    EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Pause"));
+    ASSERT_TRUE(WaitForStatus(StatusDownloaded));
+}
+
+TEST_F(MainWindowStates, HideKeepsTheProgramAndEveryWakeShowsTheWindow) {
+    TfVantrelMain& w = Create();
+    QSignalSpy closed(&w, &TfVantrelMain::Closed);
+    const auto hideAgain = [&] {
+        QTest::mouseClick(w.btnHide, Qt::LeftButton);
+        EXPECT_FALSE(w.isVisible());
+    };
+    w.WMShowMainWindow();
+    EXPECT_TRUE(w.isVisible());
+    hideAgain();
+    w.miShoWindow->trigger();
+    EXPECT_TRUE(w.isVisible());
+    hideAgain();
+    emit w.TrayIcon->activated(QSystemTrayIcon::Trigger);  // a single click is not a wake
+    EXPECT_FALSE(w.isVisible());
+    emit w.TrayIcon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(w.isVisible());
+    hideAgain();
+    ASSERT_FALSE(fTrayPopupWindow.isNull());
+    QTest::mouseDClick(fTrayPopupWindow->lbPopupText, Qt::LeftButton);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_EQ(UpdateState.Status, StatusNone);
+}
+
+TEST_F(MainWindowStates, QuitWhileNothingRunsClosesAtOnce) {
+    TfVantrelMain& w = Create();
+    QSignalSpy closed(&w, &TfVantrelMain::Closed);
+    w.miTrayQuit->trigger();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_EQ(UpdateState.Status, StatusNone);
+}
+
+TEST_F(MainWindowStates, ModeListSelectsTheStoredModeAndTakesTheChoice) {
+    TfVantrelMain& w = Create();
+    ASSERT_EQ(w.cmbUpdateMode->count(), 4);
+    EXPECT_EQ(w.cmbUpdateMode->itemText(0), QStringLiteral("Never"));
+    EXPECT_EQ(w.cmbUpdateMode->itemText(3), QStringLiteral("Monthly"));
+    EXPECT_EQ(w.cmbUpdateMode->currentIndex(), ModeWeekly);
+    QTest::keyClick(w.cmbUpdateMode, Qt::Key_Down);
+    EXPECT_EQ(UpdateState.Mode, ModeMonthly);
+    // Choosing is not saving: the store learns the mode when the program ends.
+    EXPECT_EQ(SavedState().Mode, ModeNever);
+}
+
+TEST_F(MainWindowStates, DamagedModeSelectsNothingAndStaysUntilChosen) {
+    UpdateState.Mode = 7;
+    TfVantrelMain& w = Create();
+    EXPECT_EQ(w.cmbUpdateMode->currentIndex(), -1);
+    EXPECT_EQ(UpdateState.Mode, 7);
+    w.cmbUpdateMode->setCurrentIndex(1);  // a program change is not a choice
+    EXPECT_EQ(UpdateState.Mode, 7);
+    QTest::keyClick(w.cmbUpdateMode, Qt::Key_Up);
+    EXPECT_EQ(UpdateState.Mode, ModeNever);
+}
+
+TEST_F(MainWindowStates, DictionaryTranslatesTheStoredTableAndTheStateTexts) {
+    WriteFile(Home / "translation.dat",
+              std::string(GermanDictionary({
+                                               {"Vantrel", QStringLiteral("Vantrel DE")},
+                                               {"Hide", QStringLiteral("Verbergen")},
+                                               {"Check for update", QStringLiteral("Suchen")},
+                                               {"Copy text", QStringLiteral("Kopieren")},
+                                               {"Quit", QStringLiteral("Beenden")},
+                                               {"Show", QStringLiteral("Zeigen")},
+                                               {"Never", QStringLiteral("Nie")},
+                                               {"Start download", QStringLiteral("Laden")},
+                                           })
+                              .toStdString()));
+    Language = u"German";
+    TfVantrelMain& w = Create();
+    // The form's caption until the first state change.
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel DE"));
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("Suchen"));
+    EXPECT_EQ(w.Label2->size(), w.Label2->sizeHint());  // sized to its translation
+    EXPECT_EQ(w.btnHide->text(), QStringLiteral("Verbergen"));
+    EXPECT_EQ(w.miCopyText->text(), QStringLiteral("Kopieren"));
+    EXPECT_EQ(w.miTrayQuit->text(), QStringLiteral("Beenden"));
+    EXPECT_EQ(w.miShoWindow->text(), QStringLiteral("Zeigen Vantrel DE"));
+    EXPECT_EQ(w.cmbUpdateMode->itemText(0), QStringLiteral("Nie"));
+    EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Laden"));
+    // Texts the dictionary lacks stay English.
+    EXPECT_EQ(w.cmbUpdateMode->itemText(1), QStringLiteral("Daily"));
+}
+
+TEST_F(MainWindowStates, ServerTextsAreShownLiterally) {
+    ProjectInfo.ProductTitle = "<b>Orbisk</b> & <a href='x'>Co</a>";
+    TfVantrelMain& w = Create();
+    for (QLabel* label : {w.lbProductTitle, w.lbCurrentProductVersion, w.lbNewVersion,
+                          static_cast<QLabel*>(w.lbCommandLabel), w.Label2}) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    }
+    EXPECT_EQ(w.lbProductTitle->text(), QString::fromStdString(ProjectInfo.ProductTitle));
+    EXPECT_TRUE(w.TrayHint().contains(QStringLiteral("<b>Orbisk</b>")));
+    EXPECT_FALSE(w.TrayIcon->toolTip().contains(QStringLiteral("<b>")));
+    EXPECT_TRUE(w.TrayIcon->toolTip().contains(QStringLiteral("&lt;b&gt;Orbisk")));
+}
+
+TEST_F(MainWindowStates, TrayHintIsCutAt127Characters) {
+    ProjectInfo.ProductTitle = std::string(200, 'x');
+    TfVantrelMain& w = Create();
+    EXPECT_EQ(w.TrayHint().size(), kTrayHintMax);
+    EXPECT_TRUE(w.TrayHint().startsWith(QStringLiteral("Vantrel\r\nNew version of xxx")));
+
+    EXPECT_EQ(CutTrayHint(QString(126, u'a') + QStringLiteral("\U0001F600")).size(), 126);
+    EXPECT_EQ(CutTrayHint(QStringLiteral("short")), QStringLiteral("short"));
+}
+
+TEST_F(MainWindowStates, GlobeOpensOnlyAWebSite) {
+    ProjectInfo.WebSiteURL = "https://example.org/orbisk";
+    TfVantrelMain& w = Create();
+    EXPECT_FALSE(w.imgWebSite->isHidden());
+    EXPECT_TRUE(w.imgWebSite->toolTip().contains(QStringLiteral("https://example.org/orbisk")));
+    QTest::mouseClick(w.imgWebSite, Qt::LeftButton);
+    ASSERT_EQ(Opened.size(), 1u);
+    EXPECT_EQ(Opened[0], QUrl(QStringLiteral("https://example.org/orbisk")));
+
+    Window.reset();
+    ProjectInfo.WebSiteURL = "file:///etc/passwd";
+    TfVantrelMain& other = Create();
+    EXPECT_TRUE(other.imgWebSite->isHidden());
+    other.imgWebSiteClick();
+    EXPECT_EQ(Opened.size(), 1u);
+}
+
+// ---- Downloaded at start and the installation ------------------------------
+
+TEST_F(MainWindowStates, DownloadedAtStartOffersTheInstallationAndNotifiesAgain) {
+    UpdateState.Status = StatusDownloaded;
+    TfVantrelMain& w = Create();
+    EXPECT_EQ(w.lbNewVersion->text(), QStringLiteral("New version downloaded successfully!"));
+    EXPECT_EQ(w.lbCommandLabel->text(),
+              QStringLiteral("Ready to install version 4.0.0.2. Click here to begin"));
+    EXPECT_EQ(w.lbCommandLabelOnClick(), &TfVantrelMain::InstallClick);
+    EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Start installation"));
+    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::InstallClick);
+    EXPECT_TRUE(w.ProgressBar->isHidden());
+    EXPECT_EQ(w.TrayHint(),
+              QStringLiteral("Vantrel\r\nOrbisk\r\nReady to install version 4.0.0.2"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel"));
+    ASSERT_FALSE(fTrayPopupWindow.isNull());
+    EXPECT_EQ(fTrayPopupWindow->lbPopupCaption->text(),
+              QStringLiteral("Ready to install new version!"));
+    EXPECT_EQ(Notices(), 1u);
+    EXPECT_TRUE(Server.Requests("/fast/setup.bin").empty());
+}
+
+TEST_F(MainWindowStates, InstallationReplacesAnOldFinalFileOpensItAndEnds) {
+    UpdateState.Status = StatusDownloaded;
+    WriteFile(Partial(), std::string("the new package"));
+    WriteFile(Final(), std::string("an old package"));
+    TfVantrelMain& w = Create();
+    QSignalSpy closed(&w, &TfVantrelMain::Closed);
+    QTest::mouseClick(w.btnCommand, Qt::LeftButton);
+    ASSERT_EQ(Opened.size(), 1u);
+    EXPECT_EQ(Opened[0], QUrl::fromLocalFile(QString::fromStdString(Final().string())));
+    EXPECT_EQ(Contents(Final()), "the new package");
+    EXPECT_FALSE(std::filesystem::exists(Partial()));
+    EXPECT_EQ(UpdateState.Status, StatusNone);
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_TRUE(fTrayPopupWindow.isNull());
+}
+
+TEST_F(MainWindowStates, InstallerThatCannotBeOpenedKeepsPackageAndWindow) {
+    UpdateState.Status = StatusDownloaded;
+    WriteFile(Partial(), std::string("the package"));
+    OpenSucceeds = false;
+    TfVantrelMain& w = Create();
+    QSignalSpy closed(&w, &TfVantrelMain::Closed);
+    TMessageBoxAnswerer answerer;
+    QTest::mouseClick(w.lbCommandLabel, Qt::LeftButton);
+    ASSERT_EQ(answerer.Texts.size(), 1u);
+    EXPECT_TRUE(answerer.Texts[0].contains(QString::fromStdString(Final().string())));
+    EXPECT_EQ(Contents(Final()), "the package");
+    EXPECT_EQ(UpdateState.Status, StatusDownloaded);
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::InstallClick);
+
+    // The next try opens the package the first one moved.
+    OpenSucceeds = true;
+    QTest::mouseClick(w.btnCommand, Qt::LeftButton);
+    EXPECT_EQ(Opened.size(), 2u);
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(MainWindowStates, InstallationWithoutAPackageSaysSoAndOffersTheDownload) {
+    UpdateState.Status = StatusDownloaded;
+    TfVantrelMain& w = Create();
+    QSignalSpy closed(&w, &TfVantrelMain::Closed);
+    TMessageBoxAnswerer answerer;
+    QTest::mouseClick(w.btnCommand, Qt::LeftButton);
+    EXPECT_EQ(answerer.Texts.size(), 1u);
+    EXPECT_TRUE(Opened.empty());
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_EQ(UpdateState.Status, StatusNone);
+    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::DownloadClick);
+    EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Start download"));
+    EXPECT_EQ(SavedState().Status, StatusNone);
+}
+
+}  // namespace
+}  // namespace vantrel::test
