@@ -17,9 +17,9 @@
 
 #include "core/ProductVersion.h"
 #include "protocol/ReplyWriter.h"
-#include "tests/platform/PeFixture.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
+#include "tools/sample/PeFixture.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/platform/PeFixture.h"
+#include "tools/sample/PeFixture.h"
 
 namespace {
 

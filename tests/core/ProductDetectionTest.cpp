@@ -4,8 +4,8 @@
 
 #include "core/ProductDetection.h"
 #include "core/iProcs.h"
-#include "tests/platform/PeFixture.h"
 #include "tests/support/TempDir.h"
+#include "tools/sample/PeFixture.h"
 
 namespace vantrel {
 namespace {

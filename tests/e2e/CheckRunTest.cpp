@@ -18,9 +18,9 @@
 #include "platform/RegistryStore.h"
 #include "protocol/ReplyWriter.h"
 #include "tests/e2e/ChildProcess.h"
-#include "tests/platform/PeFixture.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
+#include "tools/sample/PeFixture.h"
 
 namespace vantrel::test {
 namespace {

@@ -13,9 +13,9 @@
 #include "platform/RegistryStore.h"
 #include "protocol/ServerMessages.h"
 #include "tests/e2e/ChildProcess.h"
-#include "tests/platform/PeFixture.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
+#include "tools/sample/PeFixture.h"
 
 namespace vantrel::test {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/PeVersion.h"
-#include "tests/platform/PeFixture.h"
 #include "tests/support/TempDir.h"
+#include "tools/sample/PeFixture.h"
 
 namespace vantrel::platform {
 namespace {

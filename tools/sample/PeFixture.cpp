@@ -1,4 +1,4 @@
-#include "tests/platform/PeFixture.h"
+#include "tools/sample/PeFixture.h"
 
 #include <cstring>
 #include <fstream>

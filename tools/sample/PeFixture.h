@@ -1,5 +1,5 @@
 // Builds small PE libraries with a chosen file version resource, so that
-// tests need no real Windows binaries.
+// tests, fuzz seeds and the sample product need no real Windows binaries.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,290 @@
+// The Debian package as a user's machine gets it: unpacked into a scratch
+// root, checked for its layout, its links and its dependencies, and its
+// installed program run from there, as the systemd service would run it,
+// against the nginx recipe.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+
+#include "platform/RegistryStore.h"
+#include "protocol/ReplyWriter.h"
+#include "protocol/ServerMessages.h"
+#include "tests/e2e/ChildProcess.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/NginxServer.h"
+#include "tests/support/TempDir.h"
+
+namespace vantrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TCommandResult {
+    int Status = -1;
+    std::string Out;
+};
+
+// A shell command's standard output (standard error joins it) and status.
+TCommandResult RunCommand(const std::string& command) {
+    TCommandResult result;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
+    if (!pipe)
+        return result;
+    char buffer[4096];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe.get()))
+        result.Out.append(buffer, got);
+    result.Status = pclose(pipe.release());
+    return result;
+}
+
+std::string Quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+std::string TextOf(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+fs::path PackageFile() {
+    std::vector<fs::path> packages;
+    for (const fs::directory_entry& entry : fs::directory_iterator(VANTREL_TEST_PACKAGE_DIR))
+        if (entry.path().extension() == ".deb")
+            packages.push_back(entry.path());
+    if (packages.size() != 1)
+        throw std::runtime_error("want one package in " VANTREL_TEST_PACKAGE_DIR);
+    return packages.front();
+}
+
+// The package's files below the root, links included, directories not.
+std::set<std::string> FilesBelow(const fs::path& root) {
+    std::set<std::string> files;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root))
+        if (!entry.is_directory() || entry.is_symlink())
+            files.insert(entry.path().lexically_relative(root).string());
+    return files;
+}
+
+// Width and height from a PNG's IHDR chunk (big-endian, bytes 16 to 23).
+std::pair<std::uint32_t, std::uint32_t> PngSize(const fs::path& file) {
+    const std::vector<std::uint8_t> bytes = ReadFile(file);
+    if (bytes.size() < 24)
+        return {0, 0};
+    const auto at = [&](std::size_t i) {
+        return std::uint32_t{bytes[i]} << 24 | std::uint32_t{bytes[i + 1]} << 16 |
+               std::uint32_t{bytes[i + 2]} << 8 | bytes[i + 3];
+    };
+    return {at(16), at(20)};
+}
+
+const std::vector<std::string> kElfFiles = {
+    "usr/lib/vantrel/vantrel",        "usr/lib/vantrel/libvantrel-ui.so",
+    "usr/bin/vantrel-reply",          "usr/bin/vantrel-dict",
+    "usr/bin/vantrel-fetch",          "usr/bin/vantrel-due",
+    "usr/bin/vantrel-sample-library",
+};
+
+class PackageTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Package = new fs::path(PackageFile());
+        Root = new TempDir;
+        const TCommandResult unpack =
+            RunCommand("dpkg-deb -x " + Quoted(*Package) + " " + Quoted(Root->path()));
+        ASSERT_EQ(unpack.Status, 0) << unpack.Out;
+    }
+    static void TearDownTestSuite() {
+        delete Root;
+        delete Package;
+    }
+
+    static fs::path Installed(const std::string& name) { return Root->path() / name; }
+
+    static inline fs::path* Package = nullptr;
+    static inline TempDir* Root = nullptr;
+};
+
+TEST_F(PackageTest, HoldsTheProgramItsToolsAndItsDesktopIntegrationAndNothingElse) {
+    const std::set<std::string> expected = {
+        "usr/bin/vantrel",
+        "usr/bin/vantrel-dict",
+        "usr/bin/vantrel-due",
+        "usr/bin/vantrel-fetch",
+        "usr/bin/vantrel-reply",
+        "usr/bin/vantrel-sample-library",
+        "usr/lib/vantrel/vantrel",
+        "usr/lib/vantrel/libvantrel-ui.so",
+        "usr/lib/vantrel/translation.dat",
+        "usr/lib/systemd/user/vantrel.service",
+        "usr/lib/systemd/user/vantrel.timer",
+        "usr/share/applications/vantrel.desktop",
+        "usr/share/doc/vantrel/README.systemd.md",
+        "usr/share/icons/hicolor/16x16/apps/vantrel.png",
+        "usr/share/icons/hicolor/32x32/apps/vantrel.png",
+        "usr/share/icons/hicolor/48x48/apps/vantrel.png",
+        "usr/share/icons/hicolor/256x256/apps/vantrel.png",
+    };
+    // Test programs, benchmarks and fuzzers among them would show up here.
+    EXPECT_EQ(FilesBelow(Root->path()), expected);
+
+    for (const std::string& elf : kElfFiles) {
+        const fs::perms perms = fs::status(Installed(elf)).permissions();
+        if (elf.ends_with(".so"))
+            continue;
+        EXPECT_NE(perms & fs::perms::others_exec, fs::perms::none) << elf;
+    }
+    for (const unsigned size : {16u, 32u, 48u, 256u}) {
+        const std::string icon = "usr/share/icons/hicolor/" + std::to_string(size) + "x" +
+                                 std::to_string(size) + "/apps/vantrel.png";
+        EXPECT_EQ(PngSize(Installed(icon)), std::make_pair(size, size)) << icon;
+    }
+}
+
+TEST_F(PackageTest, BinVantrelIsARelativeLinkToTheProgram) {
+    const fs::path link = Installed("usr/bin/vantrel");
+    ASSERT_TRUE(fs::is_symlink(link));
+    // Relative, so that the unpacked tree works where it lies as well as in /.
+    EXPECT_EQ(fs::read_symlink(link), "../lib/vantrel/vantrel");
+    EXPECT_EQ(fs::canonical(link), fs::canonical(Installed("usr/lib/vantrel/vantrel")));
+}
+
+TEST_F(PackageTest, BinariesFindTheirLibrariesOnTheSystemAndNotInTheBuildTree) {
+    for (const std::string& elf : kElfFiles) {
+        SCOPED_TRACE(elf);
+        const TCommandResult ldd = RunCommand("ldd " + Quoted(Installed(elf)));
+        EXPECT_EQ(ldd.Status, 0) << ldd.Out;
+        EXPECT_EQ(ldd.Out.find("not found"), std::string::npos) << ldd.Out;
+        EXPECT_EQ(ldd.Out.find(BinDir().parent_path().string()), std::string::npos) << ldd.Out;
+        EXPECT_EQ(ldd.Out.find(SourceDir().string()), std::string::npos) << ldd.Out;
+        const TCommandResult dynamic = RunCommand("readelf -d " + Quoted(Installed(elf)));
+        EXPECT_EQ(dynamic.Out.find("RPATH"), std::string::npos) << dynamic.Out;
+        EXPECT_EQ(dynamic.Out.find("RUNPATH"), std::string::npos) << dynamic.Out;
+    }
+    // The program's check side must not drag Qt into a quiet run.
+    EXPECT_EQ(RunCommand("ldd " + Quoted(Installed("usr/lib/vantrel/vantrel"))).Out.find("Qt"),
+              std::string::npos);
+}
+
+TEST_F(PackageTest, DependsNamesTheLibrariesItLinks) {
+    const TCommandResult depends = RunCommand("dpkg-deb -f " + Quoted(*Package) + " Depends");
+    ASSERT_EQ(depends.Status, 0) << depends.Out;
+    for (const char* library : {"libc6", "libstdc++6", "libcurl4", "libjpeg62-turbo", "zlib1g",
+                                "libqt6core6", "libqt6gui6", "libqt6widgets6"})
+        EXPECT_NE(depends.Out.find(library), std::string::npos) << library << " in " << depends.Out;
+    EXPECT_EQ(RunCommand("dpkg-deb -f " + Quoted(*Package) + " Package").Out, "vantrel\n");
+}
+
+TEST_F(PackageTest, UnitsAndDesktopEntryNameTheInstalledPaths) {
+    const std::string service = TextOf(Installed("usr/lib/systemd/user/vantrel.service"));
+    EXPECT_NE(service.find("\nExecCondition=/usr/bin/vantrel-due -q\n"), std::string::npos);
+    EXPECT_NE(service.find("\nExecStart=/usr/bin/vantrel\n"), std::string::npos);
+    EXPECT_NE(service.find("\nWorkingDirectory="), std::string::npos);
+    const std::string timer = TextOf(Installed("usr/lib/systemd/user/vantrel.timer"));
+    EXPECT_NE(timer.find("\nOnCalendar=daily\n"), std::string::npos);
+    EXPECT_NE(timer.find("\nPersistent=true\n"), std::string::npos);
+    const std::string desktop = TextOf(Installed("usr/share/applications/vantrel.desktop"));
+    EXPECT_NE(desktop.find("\nExec=vantrel /showinfo\n"), std::string::npos);
+    EXPECT_NE(desktop.find("\nIcon=vantrel\n"), std::string::npos);
+    EXPECT_NE(desktop.find("\nTerminal=false\n"), std::string::npos);
+}
+
+// The installed program run from the scratch root, in the product's
+// directory, with its own home.
+class InstalledRunTest : public PackageTest {
+protected:
+    void SetUp() override {
+        for (const fs::path& dir :
+             {FHome, FConfig, FCache, FRuntime, FWork, FServed / "replies", FServed / "packages"})
+            fs::create_directories(dir);
+        // The product, written by the installed sample tool.
+        TChildProcess sample(Installed("usr/bin/vantrel-sample-library"),
+                             {"--edition", "0", "--version", "4.0.0.1", FWork.string()},
+                             Environment("http://127.0.0.1:1"), FDir.path());
+        ASSERT_EQ(sample.Wait(), 0) << sample.Err();
+    }
+
+    // The installed scheduler's question, as the service's ExecCondition asks it.
+    std::pair<int, std::string> AskDue() {
+        TChildProcess due(Installed("usr/bin/vantrel-due"), {}, Environment("http://127.0.0.1:1"),
+                          FWork);
+        const int status = due.Wait();
+        return {status, due.Out()};
+    }
+
+    std::vector<std::string> Environment(const std::string& server) const {
+        return {"HOME=" + FHome.string(),
+                "XDG_CONFIG_HOME=" + FConfig.string(),
+                "XDG_CACHE_HOME=" + FCache.string(),
+                "XDG_RUNTIME_DIR=" + FRuntime.string(),
+                "VANTREL_SERVER=" + server,
+                "VANTREL_NOW=2027-01-30T10:00:00",
+                "LC_ALL=C.UTF-8",
+                "PATH=/usr/bin:/bin"};
+    }
+
+    std::optional<platform::TRegKey> StoredState() const {
+        return platform::TRegistryStore(FConfig / "vantrel" / "user.reg").ReadKey("Vantrel");
+    }
+
+    TempDir FDir;
+    fs::path FHome = FDir / "home", FConfig = FDir / "config", FCache = FDir / "cache",
+             FRuntime = FDir / "runtime", FWork = FDir / "product", FServed = FDir / "served";
+};
+
+TEST_F(InstalledRunTest, QuietCheckAgainstNginxFindsTheProductUpToDate) {
+    NginxServer server(FServed);
+    TProjectReplyContent content;
+    content.ProductTitle = "Orbisk for Outlook";
+    content.DownloadURL = server.URL() + "/packages";
+    content.Available = TProductVersionRec{true, 0x04000001, "Orbisk4OutlookSetup.exe"};
+    WriteFile(FServed / "replies" / "Orbisk4Outlook.reply", BuildProjectReply(content));
+
+    EXPECT_EQ(AskDue(), std::make_pair(0, std::string("due: no update state is stored yet, so "
+                                                      "the first check is due\n")));
+
+    TChildProcess vantrel(Installed("usr/bin/vantrel"), {}, Environment(server.URL()), FWork);
+    EXPECT_EQ(vantrel.Wait(), 0) << vantrel.Err();
+    EXPECT_EQ(vantrel.Out(), "");
+    EXPECT_EQ(vantrel.Err(), "");
+
+    // The server was asked, for the edition and version found in the
+    // working directory.
+    EXPECT_NE(TextOf(server.AccessLog())
+                  .find("GetProjectInfo?ProjectID=Orbisk4Outlook&CurrentProjectVersion=67108865"),
+              std::string::npos)
+        << TextOf(server.AccessLog());
+    const std::optional<platform::TRegKey> state = StoredState();
+    ASSERT_TRUE(state);
+    // Nothing offered, nothing begun: the status the run saves is "none".
+    ASSERT_NE(state->Find("Update Mode"), nullptr);
+    ASSERT_NE(state->Find("Update Status"), nullptr);
+    EXPECT_EQ(state->Find("Update Status")->Data, std::vector<std::uint8_t>{0});
+    // The mode a user has not chosen yet is "never": the timer's next
+    // starts are skipped until the user picks one in the window.
+    EXPECT_EQ(AskDue(), std::make_pair(1, std::string("not due: the update mode is never\n")));
+}
+
+TEST_F(InstalledRunTest, WindowModuleAndDictionaryAreFoundBesideTheInstalledProgram) {
+    // A server that is down, and "/showinfo": the error dialog comes from
+    // the installed module, in German from the installed translation.dat.
+    // The module's test hook closes the dialog once it is shown.
+    std::vector<std::string> environment =
+        Environment("http://127.0.0.1:" + std::to_string(UnusedLoopbackPort()));
+    environment.push_back("QT_QPA_PLATFORM=offscreen");
+    environment.push_back("VANTREL_TEST_CLOSE_DIALOG=1");
+    TChildProcess vantrel(Installed("usr/bin/vantrel"), {"/showinfo", "/lang:Deutsch"}, environment,
+                          FWork);
+    EXPECT_EQ(vantrel.Wait(), 0) << vantrel.Err();
+    EXPECT_NE(vantrel.Out().find("Vom Vantrel-Server konnten keine Daten gelesen werden"),
+              std::string::npos)
+        << vantrel.Out() << vantrel.Err();
+}
+
+}  // namespace
+}  // namespace vantrel::test
