@@ -368,6 +368,51 @@ TEST(NginxServeScript, FailsClearlyWhenSomethingIsMissing) {
     EXPECT_NE(badPort.output.find("port '70000'"), std::string::npos) << badPort.output;
 }
 
+TEST(NginxServeScript, RefusesARateLimitNginxWouldMisread) {
+    TempDir served;
+    for (const char* rate : {"fast", "0", "0k", "-1", "1g", "12 k", "64k;"}) {
+        const auto run = RunServe({served.path().string(), "8080"},
+                                  {std::string("VANTREL_NGINX_LIMIT_RATE=") + rate});
+        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << rate << run.output;
+        EXPECT_NE(run.output.find("VANTREL_NGINX_LIMIT_RATE '" + std::string(rate) + "'"),
+                  std::string::npos)
+            << run.output;
+    }
+}
+
+// The limit is a throughput, which a test cannot assert without timing it;
+// what can be checked is that it reaches the packages, and only them, and
+// that ranges still work under it.
+TEST(NginxServeScript, RateLimitAppliesToPackagesOnly) {
+    TempDir served;
+    fs::create_directories(served / "packages");
+    const auto package = PackageBytes(5000);
+    WriteFile(served / "packages" / "Setup.exe", package);
+    setenv("VANTREL_NGINX_LIMIT_RATE", "64k", 1);
+    std::optional<NginxServer> server;
+    server.emplace(served.path());
+    unsetenv("VANTREL_NGINX_LIMIT_RATE");
+    const std::string conf = AsText(ReadFile(server->RunDir() / "nginx.conf"));
+    const std::size_t packages = conf.find("location /packages/ {");
+    ASSERT_NE(packages, std::string::npos) << conf;
+    const std::size_t limit = conf.find("limit_rate 64k;");
+    EXPECT_GT(limit, packages) << conf;
+    EXPECT_LT(limit, conf.find('}', packages)) << conf;
+    EXPECT_EQ(conf.find("limit_rate", limit + 1), std::string::npos) << conf;
+
+    httplib::Client client("127.0.0.1", server->Port());
+    const auto rest = client.Get("/packages/Setup.exe", {{"Range", "bytes=4000-"}});
+    ASSERT_TRUE(rest);
+    EXPECT_EQ(rest->status, 206);
+    EXPECT_EQ(rest->body, AsText(package).substr(4000));
+
+    server.reset();
+    server.emplace(served.path());
+    EXPECT_EQ(AsText(ReadFile(server->RunDir() / "nginx.conf")).find("limit_rate "),
+              std::string::npos)
+        << "without the variable nothing is limited";
+}
+
 // Members of a process group, read from /proc.
 std::vector<pid_t> ProcessesInGroup(pid_t group) {
     std::vector<pid_t> members;
