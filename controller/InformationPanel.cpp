@@ -9,6 +9,7 @@
 #include "controller/MainWindowLook.h"
 #include "controller/ScrollBox.h"
 #include "controller/ShellOpen.h"
+#include "controller/TextTemplates.h"
 #include "controls/TabedLabel.h"
 #include "core/ProjectInfo.h"
 
@@ -147,29 +148,7 @@ bool ShowsWebSite(const std::string& url) {
 }
 
 QString WebSiteHint(const QString& format, const std::string& url) {
-    // Formatting as the translators know it: "%%" is a percent sign and the
-    // first "%s" takes the address. The address is inserted, never read as
-    // a format, so a "%" in it stays as it is.
-    const QString address = FromLocal8Bit(url);
-    QString hint;
-    bool inserted = false;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        if (format[i] == u'%' && i + 1 < format.size()) {
-            if (format[i + 1] == u'%') {
-                hint += u'%';
-                ++i;
-                continue;
-            }
-            if (format[i + 1] == u's' && !inserted) {
-                hint += address;
-                inserted = true;
-                ++i;
-                continue;
-            }
-        }
-        hint += format[i];
-    }
-    return hint;
+    return FormatText(format, {FromLocal8Bit(url)});
 }
 
 QString PlainToolTip(const QString& text) {

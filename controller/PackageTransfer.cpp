@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controller/ShellOpen.h"
+#include "controller/TextTemplates.h"
 #include "core/BuildConfig.h"
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
@@ -45,9 +46,8 @@ std::string SafeFileName(std::string name) {
     return name;
 }
 
-// The English text, or its translation, with each "%s" replaced in turn.
-// The values go in after the lookup (the key is the bare template) and are
-// never searched again, so a value holding "%s" stays as it is.
+// The English text, or its translation, with its "%s" places filled. The
+// values go in after the lookup: the key is the bare template.
 QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
                       const std::vector<QString>& values) {
     const std::string key(text);
@@ -57,16 +57,7 @@ QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
         // message box must still say something.
         message = QString::fromUtf8(key);
     }
-    qsizetype from = 0;
-    for (const QString& value : values) {
-        const qsizetype at = message.indexOf(QStringLiteral("%s"), from);
-        if (at < 0) {
-            break;  // a translation that dropped the value
-        }
-        message.replace(at, 2, value);
-        from = at + value.size();
-    }
-    return message;
+    return FormatText(message, values);
 }
 
 QString PathText(const std::string& path) {
@@ -83,12 +74,6 @@ QString ServerText(const std::string& text) {
         }
     }
     return shown;
-}
-
-bool HasWebScheme(const std::string& url) {
-    const QString text = QString::fromLocal8Bit(url);
-    return text.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive) ||
-           text.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -168,7 +153,7 @@ TCompletionAction CompletionActionFor(platform::HRESULT result, std::uint32_t re
 }
 
 void CheckPackageURL(const std::string& url, TSFTranslateRepository* repository) {
-    if (!HasWebScheme(url)) {
+    if (!IsWebAddress(QUrl(QString::fromLocal8Bit(url)))) {
         throw std::runtime_error(
             FormatMessage(repository, texts::kPackageAddressNotWeb, {ServerText(url)})
                 .toStdString());

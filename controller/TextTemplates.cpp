@@ -43,4 +43,25 @@ QString TranslateTemplate(TSFTranslateRepository& repository, const std::string&
     return ExpandTemplate(repository.Translate(templ), values);
 }
 
+QString FormatText(const QString& format, const std::vector<QString>& values) {
+    QString text;
+    std::size_t next = 0;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        if (format[i] == u'%' && i + 1 < format.size()) {
+            if (format[i + 1] == u'%') {
+                text += u'%';
+                ++i;
+                continue;
+            }
+            if (format[i + 1] == u's' && next < values.size()) {
+                text += values[next++];
+                ++i;
+                continue;
+            }
+        }
+        text += format[i];
+    }
+    return text;
+}
+
 }  // namespace vantrel

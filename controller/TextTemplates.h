@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -42,6 +43,12 @@ QString DownloadProgressText(std::int32_t position, std::int32_t max);
 // "[DOWNLOAD_PROGRESS]". A value inserted by an earlier kind is subject to the
 // later ones: a product title holding "[\NL]" is split over two lines.
 QString ExpandTemplate(const QString& templ, const TTemplateValues& values);
+
+// Ordinary string formatting as translators know it, for the few texts
+// that take values by "%s" rather than by placeholders: each "%s" takes the
+// next value, "%%" is a percent sign, and a "%s" without a value is kept.
+// Values are inserted, never read as formats.
+QString FormatText(const QString& format, const std::vector<QString>& values);
 
 // The translation of an English template in the repository's current
 // language, expanded.

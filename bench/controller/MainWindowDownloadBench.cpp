@@ -14,7 +14,6 @@
 // the window, so the ratio errs on its side by a few milliseconds.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -32,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/ChildRun.h"
 #include "bench/support/MedianReporter.h"
 #include "controller/Main.h"
 #include "controller/PackageTransfer.h"
@@ -68,18 +68,10 @@ struct TSetting {
 TSetting Setting;
 std::map<std::string, std::vector<TSample>> Samples;
 
-double Seconds(const timeval& t) {
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-}
-
-double CpuSeconds(const rusage& usage) {
-    return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-}
-
 double SelfCpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return CpuSeconds(usage);
+    return vantrel::bench::CpuSecondsOf(usage);
 }
 
 // The offered version the window downloads, every run a fresh download.
@@ -198,41 +190,25 @@ std::uint64_t CountDownloadingEvents(const fs::path& lines) {
     return events;
 }
 
-struct TChildRun {
+struct TFetchRun {
     double Seconds = 0;
     double CpuSeconds = 0;
     int ExitCode = -1;
 };
 
-TChildRun RunFetch() {
+TFetchRun RunFetch() {
     std::error_code ignored;
     fs::remove(Setting.FetchOut, ignored);  // a file there would be resumed
     const std::string program = (vantrel::test::BinDir() / "vantrel-fetch").string();
-    const std::vector<std::string> argv = {program, Setting.PackageURL, Setting.FetchOut.string(),
-                                           "--timeout", "5000"};
-    const auto start = Clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        if (!std::freopen(Setting.FetchEvents.c_str(), "w", stdout))
-            _exit(126);
-        std::vector<char*> args;
-        for (const std::string& arg : argv)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (child < 0 || wait4(child, &status, 0, &usage) != child)
-        return {};
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return {seconds, CpuSeconds(usage), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    const vantrel::bench::TChildRun run = vantrel::bench::RunChild(
+        {program, Setting.PackageURL, Setting.FetchOut.string(), "--timeout", "5000"},
+        Setting.FetchEvents.string());
+    return {run.Seconds, vantrel::bench::CpuSecondsOf(run.Usage), run.ExitCode};
 }
 
 void BM_FetchToolDownload(benchmark::State& state) {
     for (auto _ : state) {
-        const TChildRun run = RunFetch();
+        const TFetchRun run = RunFetch();
         const std::uintmax_t size = SizeOf(Setting.FetchOut);
         if (run.ExitCode != 0 || size != kPackageSize) {
             state.SkipWithError(("vantrel-fetch failed (exit " + std::to_string(run.ExitCode) +

@@ -2,10 +2,6 @@
 // vantrel-fetch) against `curl -o` of the same URL in the same run, for
 // throughput and peak memory; and the component's peak memory for a small
 // package against a large one, which should not differ.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/ChildRun.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
 
@@ -31,24 +28,8 @@ struct TRunResult {
 
 // Runs a program with its output discarded; wall time and its peak RSS.
 TRunResult RunChild(const std::vector<std::string>& argv) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        std::freopen("/dev/null", "w", stdout);
-        std::vector<char*> args;
-        for (const auto& arg : argv) {
-            args.push_back(const_cast<char*>(arg.c_str()));
-        }
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    const auto end = std::chrono::steady_clock::now();
-    return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss,
-            WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    const vantrel::bench::TChildRun run = vantrel::bench::RunChild(argv);
+    return {run.Seconds, run.Usage.ru_maxrss, run.ExitCode};
 }
 
 void WritePackage(const fs::path& path, std::size_t size) {

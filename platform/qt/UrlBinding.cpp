@@ -408,8 +408,7 @@ void TBinding::Finish(HRESULT result, const QString& text) {
     }
 }
 
-void TBinding::ReleaseTransfer() {
-    FCurlTimer.stop();
+void TBinding::DropSocketWatches() {
     for (auto& [socket, watch] : FSockets) {
         // The notifier may be the one whose signal is being delivered.
         for (QSocketNotifier* notifier : {watch.Read, watch.Write}) {
@@ -420,6 +419,11 @@ void TBinding::ReleaseTransfer() {
         }
     }
     FSockets.clear();
+}
+
+void TBinding::ReleaseTransfer() {
+    FCurlTimer.stop();
+    DropSocketWatches();
     if (FMulti && FEasy) {
         curl_multi_remove_handle(FMulti, FEasy);
     }
@@ -432,15 +436,7 @@ void TBinding::ReleaseTransfer() {
         FMulti = nullptr;
     }
     // Notifiers created by the removal above are not wanted either.
-    for (auto& [socket, watch] : FSockets) {
-        for (QSocketNotifier* notifier : {watch.Read, watch.Write}) {
-            if (notifier) {
-                notifier->setEnabled(false);
-                notifier->deleteLater();
-            }
-        }
-    }
-    FSockets.clear();
+    DropSocketWatches();
     if (FHeaderList) {
         curl_slist_free_all(static_cast<curl_slist*>(FHeaderList));
         FHeaderList = nullptr;

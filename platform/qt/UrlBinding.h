@@ -191,6 +191,7 @@ private:
     void Finish(HRESULT result, const QString& text = QString());
     void ScheduleFinish(HRESULT result);
     void ReleaseTransfer();
+    void DropSocketWatches();
     bool Respond();
     bool HeaderBlockEnded();
     void Progress(std::uint32_t status, const QString& text);
