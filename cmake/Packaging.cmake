@@ -55,11 +55,13 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantrel)
 set(CPACK_PACKAGE_VENDOR "Orbisk")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Update client for Orbisk")
+# One line of the control file's description each: dpkg shows them as
+# written, and lintian wants them under 80 columns.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Vantrel checks the vendor's update server for a new version of Orbisk, "
-    "downloads it with resume, and hands it to the product's installer. It runs "
-    "without a window unless something is offered, and can be started daily by "
-    "its systemd user timer.")
+    "Vantrel checks the vendor's update server for a new version of Orbisk,\n"
+    "downloads it with resume, and hands it to the product's installer. It\n"
+    "runs without a window unless something is offered, and can be started\n"
+    "daily by its systemd user timer.")
 set(CPACK_PACKAGE_CONTACT "${VANTREL_SUPPORT_EMAIL}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orbisk support <${VANTREL_SUPPORT_EMAIL}>")
 # The service is configured from CMAKE_INSTALL_PREFIX at install time, which
@@ -74,6 +76,39 @@ set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VANTREL_WEB_SITE}")
-# Depends: from the libraries the installed binaries link (dpkg-shlibdeps).
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+# --- Debian policy: copyright, changelog, Depends without ldconfig --------
+# The package documents itself as Debian expects of any package: a
+# machine-readable copyright file and a changelog (the package is native to
+# its vendor, hence changelog.gz rather than changelog.Debian.gz).
+find_program(GZIP gzip REQUIRED)
+set(_vantrel_debian ${CMAKE_BINARY_DIR}/debian)
+configure_file(${PROJECT_SOURCE_DIR}/deploy/debian/copyright ${_vantrel_debian}/copyright @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/deploy/debian/changelog.in ${_vantrel_debian}/changelog @ONLY)
+add_custom_command(OUTPUT ${_vantrel_debian}/changelog.gz
+  COMMAND ${GZIP} -9nc ${_vantrel_debian}/changelog > ${_vantrel_debian}/changelog.gz.part
+  COMMAND ${CMAKE_COMMAND} -E rename ${_vantrel_debian}/changelog.gz.part
+          ${_vantrel_debian}/changelog.gz
+  DEPENDS ${_vantrel_debian}/changelog
+  COMMENT "Debian changelog"
+  VERBATIM)
+add_custom_target(vantrel_debian_changelog ALL DEPENDS ${_vantrel_debian}/changelog.gz)
+install(FILES ${_vantrel_debian}/copyright ${_vantrel_debian}/changelog.gz
+        DESTINATION share/doc/vantrel)
+
+# Depends: from the libraries the installed binaries link. CPack's own
+# dpkg-shlibdeps run would also add ldconfig calls to postinst and postrm,
+# only because the window module lies below /usr/lib; it is private to
+# /usr/lib/vantrel and loaded by path, so nothing needs the linker cache.
+# The same dpkg-shlibdeps run is therefore made by DebianDepends.cmake.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+# (CPackConfig.cmake is written without generator expressions: the paths
+# are spelled out.)
+set(CPACK_VANTREL_DEPENDS_BINARIES ${CMAKE_LIBRARY_OUTPUT_DIRECTORY}/libvantrel-ui.so)
+foreach(program vantrel vantrel-reply vantrel-dict vantrel-fetch vantrel-due vantrel-sample-library)
+  list(APPEND CPACK_VANTREL_DEPENDS_BINARIES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${program})
+endforeach()
+set(CPACK_VANTREL_DEPENDS_WORK_DIR ${CMAKE_BINARY_DIR}/debian/shlibdeps)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/DebianDepends.cmake)
+# ---------------------------------------------------------------------------
 include(CPack)

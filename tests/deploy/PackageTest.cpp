@@ -125,10 +125,18 @@ TEST_F(PackageTest, HoldsTheProgramItsToolsAndItsDesktopIntegrationAndNothingEls
         "usr/lib/systemd/user/vantrel.timer",
         "usr/share/applications/vantrel.desktop",
         "usr/share/doc/vantrel/README.systemd.md",
+        "usr/share/doc/vantrel/changelog.gz",
+        "usr/share/doc/vantrel/copyright",
         "usr/share/icons/hicolor/16x16/apps/vantrel.png",
         "usr/share/icons/hicolor/32x32/apps/vantrel.png",
         "usr/share/icons/hicolor/48x48/apps/vantrel.png",
         "usr/share/icons/hicolor/256x256/apps/vantrel.png",
+        "usr/share/man/man1/vantrel.1.gz",
+        "usr/share/man/man1/vantrel-dict.1.gz",
+        "usr/share/man/man1/vantrel-due.1.gz",
+        "usr/share/man/man1/vantrel-fetch.1.gz",
+        "usr/share/man/man1/vantrel-reply.1.gz",
+        "usr/share/man/man1/vantrel-sample-library.1.gz",
     };
     // Test programs, benchmarks and fuzzers among them would show up here.
     EXPECT_EQ(FilesBelow(Root->path()), expected);
