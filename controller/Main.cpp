@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "controller/InformationPanel.h"
+#include "controller/MainAccessibility.h"
 #include "controller/MainParts.h"
 #include "controller/MainWindowLook.h"
 #include "controller/PackageTransfer.h"
@@ -348,6 +349,7 @@ void TfVantrelMain::FillInformationPanel() {
             PlainToolTip(WebSiteHint(Translate(texts::kVisitWebSite), ProjectInfo.WebSiteURL)));
         imgWebSite->show();
     }
+    NameMainWindowControls(*this);
 }
 
 // A newer version than the one being fetched makes the partial file worthless.

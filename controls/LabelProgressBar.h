@@ -200,6 +200,7 @@ public:
 
     // What the percent box and the info strip say now.
     QString PercentBoxText() const;
+    bool PercentBoxShown() const;
     QString InfoText() const;
 
     // The bar strip as last drawn, and a fresh drawing of all strips.
@@ -239,7 +240,6 @@ private:
     void DrawSmoothFill(TCanvas& canvas, const TRect& area, int f);
     void DrawSegments(TCanvas& canvas, const TRect& area, int f);
     void DrawAnimation(TCanvas& canvas, const TRect& area);
-    bool PercentBoxShown() const;
     TBox PercentBoxPlace(const TRect& area, int f) const;
     void DrawPercentBox(TCanvas& canvas, const TRect& area, int f);
     void DrawLineStrip(QImage& strip, int height, const QString& text, const QFont& font,

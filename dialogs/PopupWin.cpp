@@ -8,6 +8,7 @@
 
 #include "controls/Canvas.h"
 #include "controls/GradientFill.h"
+#include "core/SourceTexts.h"
 #include "core/iProcs.h"
 #include "dialogs/Pictures.h"
 
@@ -301,6 +302,8 @@ TfTrayPopupWindow* ShowTrayPopup(const TTrayPopupRequest& request) {
     popup->lbPopupText->setText(request.Text(request.Info.PopupText));
     popup->lbGoLabel->setText(request.Text(request.Info.GoText));
     popup->lbGoLabel->adjustSize();
+    // The cross says nothing to someone who cannot see it.
+    popup->imgClose->setAccessibleName(request.Text(std::string(texts::kClose)));
     if (request.GoAction)
         QObject::connect(popup->lbGoLabel, &TClickLabel::clicked, popup, request.GoAction);
     popup->show();

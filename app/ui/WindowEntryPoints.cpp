@@ -16,6 +16,7 @@
 #include "controller/Main.h"
 #include "core/iProcs.h"
 #include "dialogs/ErrorWin.h"
+#include "dialogs/WindowAccessibility.h"
 #include "platform/InstanceMessages.h"
 
 namespace {
@@ -65,6 +66,7 @@ int VantrelRunMainWindow(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setWindowIcon(vantrel::VantrelApplicationIcon());
+    vantrel::InstallWindowAccessibility();
     // The window usually starts hidden and lives in the tray: only its
     // accepted close ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -111,6 +113,7 @@ int VantrelRunErrorDialog(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    vantrel::InstallWindowAccessibility();
     vantrel::TfErrorDlg dialog;
     dialog.ShowError(vantrel::ErrorMessage);
     dialog.show();
