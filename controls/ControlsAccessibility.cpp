@@ -78,6 +78,12 @@ QAccessibleInterface* ControlsFactory(const QString&, QObject* object) {
 
 }  // namespace
 
+void NotifyProgressValueChanged(TLabelProgressBar* bar) {
+    // Qt passes it on only where a bridge listens, as for QProgressBar.
+    QAccessibleValueChangeEvent event(bar, bar->Position());
+    QAccessible::updateAccessibility(&event);
+}
+
 void InstallControlsAccessibility() {
     static const bool installed = [] {
         QAccessible::installFactory(ControlsFactory);

@@ -10,4 +10,10 @@ namespace vantrel {
 // to be called before the first window is shown.
 void InstallControlsAccessibility();
 
+class TLabelProgressBar;
+
+// Tells a listening screen reader that the bar's value or its text changed,
+// so that a running download is announced without the user asking.
+void NotifyProgressValueChanged(TLabelProgressBar* bar);
+
 }  // namespace vantrel

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "controls/ControlsAccessibility.h"
+
 namespace vantrel {
 namespace {
 
@@ -261,6 +263,7 @@ void TLabelProgressBar::SetPosition(int position) {
         }
     }
     Redraw();
+    NotifyProgressValueChanged(this);
 }
 
 void TLabelProgressBar::SetSmooth(bool smooth) {
@@ -322,6 +325,7 @@ void TLabelProgressBar::SetPercentView(TLPBPercentMode view) {
 void TLabelProgressBar::SetPercentType(TLPBPercentType type) {
     FPercentType = type;
     Redraw();
+    NotifyProgressValueChanged(this);
 }
 
 void TLabelProgressBar::SetPercentColor(TColor color) {

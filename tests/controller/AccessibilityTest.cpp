@@ -7,7 +7,9 @@
 #include <QAccessibleValueInterface>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "controls/LabelProgressBar.h"
 #include "controls/TabedLabel.h"
@@ -43,26 +45,17 @@ std::vector<TReadNode> ReadWindow(QWidget* window) {
     return read;
 }
 
+const TReadNode* FindIf(const std::vector<TReadNode>& read,
+                        const std::function<bool(const TReadNode&)>& match) {
+    const auto found = std::find_if(read.begin(), read.end(), match);
+    return found == read.end() ? nullptr : &*found;
+}
 const TReadNode* Find(const std::vector<TReadNode>& read, QAccessible::Role role,
                       const QString& name) {
-    for (const TReadNode& node : read)
-        if (node.Role == role && node.Name == name)
-            return &node;
-    return nullptr;
+    return FindIf(read, [&](const TReadNode& n) { return n.Role == role && n.Name == name; });
 }
-
 const TReadNode* FindObject(const std::vector<TReadNode>& read, const QObject* object) {
-    for (const TReadNode& node : read)
-        if (node.Interface->object() == object)
-            return &node;
-    return nullptr;
-}
-
-const TReadNode* FindRole(const std::vector<TReadNode>& read, QAccessible::Role role) {
-    for (const TReadNode& node : read)
-        if (node.Role == role)
-            return &node;
-    return nullptr;
+    return FindIf(read, [&](const TReadNode& n) { return n.Interface->object() == object; });
 }
 
 // The percentage the bar shows, rounded half to even as the box does.
@@ -181,8 +174,9 @@ TEST_F(AccessibilityTest, BarReadsItsProgressWhileDownloadingAndPausedWhenPaused
             ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
         }
         const std::vector<TReadNode> read = ReadWindow(&w);
-        const TReadNode* bar = FindRole(read, QAccessible::ProgressBar);
+        const TReadNode* bar = FindObject(read, w.ProgressBar);
         ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->Role, QAccessible::ProgressBar);
         EXPECT_EQ(bar->Name, QStringLiteral("Downloading"));
         QAccessibleValueInterface* value = bar->Interface->valueInterface();
         ASSERT_NE(value, nullptr);

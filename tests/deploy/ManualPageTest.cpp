@@ -122,19 +122,5 @@ TEST_F(ManualPageTest, EveryOptionOfAToolsHelpIsInItsPage) {
     }
 }
 
-TEST(UsageOptionsTest, FindsOptionsAndNotHyphenatedWords) {
-    const struct {
-        const char* Usage;
-        std::set<std::string> Options;
-    } cases[] = {
-        {"usage: t [--timeout MS] [--user-agent TEXT]", {"--timeout", "--user-agent"}},
-        {"  -o, --output FILE  the file\n--  ends the options", {"-o", "--output"}},
-        {"an e-mail add-in, versions 0-65535 (-q|--quiet)", {"-q", "--quiet"}},
-        {"no options at all", {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(OptionsIn(c.Usage), c.Options) << c.Usage;
-}
-
 }  // namespace
 }  // namespace vantrel::test
