@@ -5,7 +5,8 @@ list(LENGTH packages count)
 if(NOT count EQUAL 1)
   message(FATAL_ERROR "expected one package in ${PACKAGE_DIR}, found: ${packages}")
 endif()
-# lintian refuses to run as root unless told that it is meant (CI containers).
+# As root (CI containers) lintian complains on standard error unless told
+# that it is meant.
 set(as_root)
 execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(uid STREQUAL "0")
