@@ -158,21 +158,23 @@ std::string VerifyPackageFile(const std::string& packageFile, std::string_view s
     return sig.TrustedComment;
 }
 
-std::optional<TMinisignPublicKey> LoadPackagePublicKey() {
-    const std::string path = AppDir + "package-key.pub";
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        int error = errno;
-        // Only a name that is not there at all means "this build does not
-        // verify"; a dangling link or an unreadable file is a broken key.
-        struct stat info {};
-        if (error == ENOENT && lstat(path.c_str(), &info) != 0)
-            return std::nullopt;
+TMinisignPublicKey LoadMinisignPublicKeyFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         throw TSignatureError("The package-signing key file " + path +
-                              " could not be read: " + std::strerror(error) + ".");
-    }
+                              " could not be read: " + std::strerror(errno) + ".");
     TFileHandle file(fd);
     return ParseMinisignPublicKey(ReadKeyFile(path, file.get()));
+}
+
+std::optional<TMinisignPublicKey> LoadPackagePublicKey() {
+    const std::string path = AppDir + "package-key.pub";
+    // Only a name that is not there at all means "this build does not
+    // verify"; a dangling link or an unreadable file is a broken key.
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 && errno == ENOENT)
+        return std::nullopt;
+    return LoadMinisignPublicKeyFile(path);
 }
 
 }  // namespace vantrel

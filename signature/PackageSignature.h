@@ -32,6 +32,10 @@ TMinisignPublicKey ParseMinisignPublicKey(std::string_view fileText);
 std::string VerifyPackageFile(const std::string& packageFile, std::string_view signatureText,
                               const TMinisignPublicKey& key);
 
+// Reads and parses a minisign public-key file. Throws TSignatureError when
+// it is missing, unreadable or not a key.
+TMinisignPublicKey LoadMinisignPublicKeyFile(const std::string& path);
+
 // AppDir + "package-key.pub". nullopt when the file does not exist (the build
 // does not verify packages); throws TSignatureError when it exists but cannot
 // be read or parsed: a vendor's broken key must not mean "no check".
