@@ -23,17 +23,12 @@ using vantrel::bench::TChildRun;
 constexpr std::size_t kMiB = 1024 * 1024;
 const char* const kMinisign = "/usr/bin/minisign";
 
-std::string TextOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // The child: verifies FILE against SIG with the public key KEY; exit 0 when
 // it verifies.
 int VerifyChild(const char* file, const char* signature, const char* key) {
     try {
         const auto publicKey = vantrel::LoadMinisignPublicKeyFile(key);
-        vantrel::VerifyPackageFile(file, TextOf(signature), publicKey);
+        vantrel::VerifyPackageFile(file, vantrel::test::ReadFileText(signature), publicKey);
         return 0;
     } catch (const vantrel::TSignatureError& e) {
         std::fprintf(stderr, "not verified: %s\n", e.what());
