@@ -184,7 +184,7 @@ TEST_F(PackageTest, DependsNamesTheLibrariesItLinks) {
     const TCommandResult depends = RunCommand("dpkg-deb -f " + Quoted(*Package) + " Depends");
     ASSERT_EQ(depends.Status, 0) << depends.Out;
     for (const char* library : {"libc6", "libstdc++6", "libcurl4", "libjpeg62-turbo", "zlib1g",
-                                "libqt6core6", "libqt6gui6", "libqt6widgets6"})
+                                "libsodium23", "libqt6core6", "libqt6gui6", "libqt6widgets6"})
         EXPECT_NE(depends.Out.find(library), std::string::npos) << library << " in " << depends.Out;
     EXPECT_EQ(RunCommand("dpkg-deb -f " + Quoted(*Package) + " Package").Out, "vantrel\n");
 }
