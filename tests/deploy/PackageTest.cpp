@@ -111,7 +111,7 @@ protected:
 };
 
 TEST_F(PackageTest, HoldsTheProgramItsToolsAndItsDesktopIntegrationAndNothingElse) {
-    const std::set<std::string> expected = {
+    std::set<std::string> expected = {
         "usr/bin/vantrel",
         "usr/bin/vantrel-dict",
         "usr/bin/vantrel-due",
@@ -138,8 +138,17 @@ TEST_F(PackageTest, HoldsTheProgramItsToolsAndItsDesktopIntegrationAndNothingEls
         "usr/share/man/man1/vantrel-reply.1.gz",
         "usr/share/man/man1/vantrel-sample-library.1.gz",
     };
+    // The vendor's signing key, when the build was configured with one.
+    const std::string key = VANTREL_TEST_PACKAGE_KEY_FILE;
+    if (!key.empty())
+        expected.insert("usr/lib/vantrel/package-key.pub");
     // Test programs, benchmarks and fuzzers among them would show up here.
     EXPECT_EQ(FilesBelow(Root->path()), expected);
+    if (!key.empty()) {
+        EXPECT_EQ(ReadFile(Installed("usr/lib/vantrel/package-key.pub")), ReadFile(key));
+    }
+    // The build tree's programs are the tests': they must not verify packages.
+    EXPECT_FALSE(fs::exists(BinDir() / "package-key.pub"));
 
     for (const std::string& elf : kElfFiles) {
         const fs::perms perms = fs::status(Installed(elf)).permissions();
@@ -183,7 +192,7 @@ TEST_F(PackageTest, DependsNamesTheLibrariesItLinks) {
     const TCommandResult depends = RunCommand("dpkg-deb -f " + Quoted(*Package) + " Depends");
     ASSERT_EQ(depends.Status, 0) << depends.Out;
     for (const char* library : {"libc6", "libstdc++6", "libcurl4", "libjpeg62-turbo", "zlib1g",
-                                "libqt6core6", "libqt6gui6", "libqt6widgets6"})
+                                "libsodium23", "libqt6core6", "libqt6gui6", "libqt6widgets6"})
         EXPECT_NE(depends.Out.find(library), std::string::npos) << library << " in " << depends.Out;
     EXPECT_EQ(RunCommand("dpkg-deb -f " + Quoted(*Package) + " Package").Out, "vantrel\n");
 }
