@@ -125,12 +125,6 @@ int VerifyPackage(const TFetchArgs& args, const vantrel::TIEDownload& download,
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() == 2 &&
-        (arguments[1] == QLatin1String("--help") || arguments[1] == QLatin1String("-h"))) {
-        std::cout << kUsage;
-        return 0;
-    }
     std::string error;
     const auto args = ParseArgs(QCoreApplication::arguments(), error);
     if (!args) {
