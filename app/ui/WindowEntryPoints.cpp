@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/ui/InstanceMessageNotifier.h"
+#include "app/ui/QtPlatformChoice.h"
 #include "app/ui/TerminationSignals.h"
 #include "controller/Main.h"
 #include "core/iProcs.h"
@@ -62,6 +63,7 @@ int VantrelRunMainWindow(int argc, char** argv) {
                      vantrel::ShowInfo ? "shown" : "hidden");
         return 1;
     }
+    vantrel::AskQtForPlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setWindowIcon(vantrel::VantrelApplicationIcon());
@@ -109,6 +111,7 @@ int VantrelRunErrorDialog(int argc, char** argv) {
                      vantrel::ErrorMessage.c_str());
         return 1;
     }
+    vantrel::AskQtForPlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     vantrel::TfErrorDlg dialog;
