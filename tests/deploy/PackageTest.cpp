@@ -218,11 +218,26 @@ protected:
         for (const fs::path& dir :
              {FHome, FConfig, FCache, FRuntime, FWork, FServed / "replies", FServed / "packages"})
             fs::create_directories(dir);
-        // The product, written by the installed sample tool.
+        // The product, written by the installed sample tool where the
+        // installed program looks for it.
+        fs::create_directories(ProductDir());
+        ASSERT_FALSE(fs::exists(ProductDir() / "kvoutlook.dll")) << "a product is already there";
         TChildProcess sample(Installed("usr/bin/vantrel-sample-library"),
-                             {"--edition", "0", "--version", "4.0.0.1", FWork.string()},
+                             {"--edition", "0", "--version", "4.0.0.1", ProductDir().string()},
                              Environment("http://127.0.0.1:1"), FDir.path());
         ASSERT_EQ(sample.Wait(), 0) << sample.Err();
+        FPlaced = true;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        if (FPlaced && ProductDir() != FWork)
+            fs::remove(ProductDir() / "kvoutlook.dll", ignored);
+    }
+
+    // The directory the build names, else the program's working directory.
+    fs::path ProductDir() const {
+        const fs::path configured = VANTREL_TEST_PRODUCT_DIR;
+        return configured.empty() ? FWork : configured;
     }
 
     // The installed scheduler's question, as the service's ExecCondition asks it.
@@ -249,6 +264,7 @@ protected:
     }
 
     TempDir FDir;
+    bool FPlaced = false;
     fs::path FHome = FDir / "home", FConfig = FDir / "config", FCache = FDir / "cache",
              FRuntime = FDir / "runtime", FWork = FDir / "product", FServed = FDir / "served";
 };
@@ -314,20 +330,7 @@ TEST_F(InstalledRunTest, DesktopEntryRunFromRootFindsTheProductInTheConfiguredDi
     const std::string exec = EntryValue(entry, "Exec");
     ASSERT_EQ(exec, "vantrel /showinfo");
 
-    fs::create_directories(productDir);
-    const fs::path library = productDir / "kvoutlook.dll";
-    ASSERT_FALSE(fs::exists(library)) << "a product is already there: " << library;
-    TChildProcess sample(Installed("usr/bin/vantrel-sample-library"),
-                         {"--edition", "0", "--version", "4.0.0.1", productDir.string()},
-                         Environment("http://127.0.0.1:1"), FDir.path());
-    ASSERT_EQ(sample.Wait(), 0) << sample.Err();
-    struct TRemove {
-        fs::path File;
-        ~TRemove() {
-            std::error_code ignored;
-            fs::remove(File, ignored);
-        }
-    } removeLibrary{library};
+    ASSERT_TRUE(fs::exists(productDir / "kvoutlook.dll"));
 
     // A server without replies: the failed query's dialog shows, and the
     // test hook closes it. Without the product nothing would be asked.
