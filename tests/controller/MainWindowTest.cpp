@@ -59,18 +59,6 @@ TEST_F(MainWindowStates, StoredLooksOfTheModeListAndTheTranslatorTable) {
     }
 }
 
-TEST_F(MainWindowStates, EnterFromAnyChildPressesHide) {
-    TfVantrelMain& w = Create();
-    for (QWidget* from : std::initializer_list<QWidget*>{w.cmbUpdateMode, w.ScrollBox, &w}) {
-        w.ShowMainWindow();
-        QTest::keyClick(from, Qt::Key_Return);
-        EXPECT_FALSE(w.isVisible()) << from->objectName().toStdString();
-    }
-    w.ShowMainWindow();
-    QTest::keyClick(&w, Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_TRUE(w.isVisible());
-}
-
 TEST_F(MainWindowStates, WithoutAnOfferTheWindowKeepsItsDesign) {
     AvailableProduct = {};
     TfVantrelMain& w = Create();
