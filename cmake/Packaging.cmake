@@ -64,7 +64,21 @@ foreach(size 16 32 48 256)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/pictures/vantrel${size}.png
           DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME vantrel.png)
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/deploy/desktop/vantrel.desktop DESTINATION share/applications)
+# The desktop entry and the service run the program in the product's
+# directory when the build names one; a desktop otherwise starts it in the
+# home directory, and the service's stand-in is the home directory too.
+set(VANTREL_DESKTOP_ENTRY ${CMAKE_BINARY_DIR}/deploy/desktop/vantrel.desktop)
+file(READ ${PROJECT_SOURCE_DIR}/deploy/desktop/vantrel.desktop _vantrel_entry)
+if(VANTREL_PRODUCT_DIR)
+  string(APPEND _vantrel_entry "Path=${VANTREL_PRODUCT_DIR}\n")
+  set(VANTREL_SERVICE_WORKING_DIRECTORY "${VANTREL_PRODUCT_DIR}")
+else()
+  set(VANTREL_SERVICE_WORKING_DIRECTORY "%h")
+endif()
+file(WRITE ${VANTREL_DESKTOP_ENTRY} "${_vantrel_entry}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${PROJECT_SOURCE_DIR}/deploy/desktop/vantrel.desktop)
+install(FILES ${VANTREL_DESKTOP_ENTRY} DESTINATION share/applications)
 
 # The service names the tools by absolute path, so it is written at install
 # time for the prefix actually installed to (/usr in the package).
@@ -72,6 +86,7 @@ set(_vantrel_unit ${CMAKE_BINARY_DIR}/deploy/systemd/vantrel.service)
 install(CODE "
   set(VANTREL_BIN_DIR \"\${CMAKE_INSTALL_PREFIX}/bin\")
   set(VANTREL_DOC_DIR \"\${CMAKE_INSTALL_PREFIX}/share/doc/vantrel\")
+  set(VANTREL_SERVICE_WORKING_DIRECTORY \"${VANTREL_SERVICE_WORKING_DIRECTORY}\")
   configure_file(\"${PROJECT_SOURCE_DIR}/deploy/systemd/vantrel.service.in\"
                  \"${_vantrel_unit}\" @ONLY)
 ")

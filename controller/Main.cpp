@@ -41,6 +41,7 @@ namespace {
 
 constexpr TColor kProductTitleColor = 0x09934A;
 constexpr TColor kCommandLabelColor = 0x2E4DFE;
+constexpr int kBorderWidth = 8;
 
 using main_parts::Std;
 using main_parts::Text;
@@ -118,7 +119,8 @@ TfVantrelMain::~TfVantrelMain() {
 // What the stored design cannot say: the program's own colours, fonts given
 // in pixels, the custom controls' looks, the place on the screen.
 void TfVantrelMain::ApplyLooks() {
-    setFixedSize(460, 385);
+    // The client is 460 by 385; the border around it shows the button face.
+    setFixedSize(460 + 2 * kBorderWidth, 385 + 2 * kBorderWidth);
     setFont(PixelFont(QStringLiteral("Microsoft Sans Serif"), 11, false));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, ResolveColor(clBtnFace));
@@ -152,6 +154,10 @@ void TfVantrelMain::ApplyLooks() {
     lbCommandLabel->setPalette(opaque);
     cmbUpdateMode->setFont(PixelFont(QStringLiteral("Tahoma"), 11, false));
     SetTextColor(*cmbUpdateMode, clBlack);
+    SetItemHeight(*cmbUpdateMode, 13);
+    btnHide->setDefault(true);
+    btnHide->setAutoDefault(true);
+    btnCommand->setAutoDefault(true);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -178,7 +184,6 @@ void TfVantrelMain::MakeNonVisualParts() {
     pmTray->setDefaultAction(miShoWindow);
     N1 = pmTray->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
-    N1->setText(QStringLiteral("-"));
     miTrayQuit = pmTray->addAction(Text(texts::kQuit));
     miTrayQuit->setObjectName(QStringLiteral("miTrayQuit"));
 
@@ -206,10 +211,10 @@ void TfVantrelMain::MakeTranslator() {
     const TFormTranslation parts =
         MakeFormTranslation(this, Text(texts::kAppTitle), "fVantrelMain",
                             {
-                                {"Label2", Std(texts::kCheckForUpdate), "", true, false},
-                                {"btnHide", Std(texts::kHide), "", true, false},
-                                {"miCopyText", Std(texts::kCopyText), "", true, false},
-                                {"miTrayQuit", Std(texts::kQuit), "", true, false},
+                                {"Label2", Std(texts::kCheckForUpdate), "", true, true},
+                                {"btnHide", Std(texts::kHide), "", true, true},
+                                {"miCopyText", Std(texts::kCopyText), "", true, true},
+                                {"miTrayQuit", Std(texts::kQuit), "", true, true},
                             });
     Repository = parts.Repository;
     Translator = parts.Translator;

@@ -134,6 +134,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     // WMQueryOpen has no counterpart here: no desktop asks a window whether
     // it may be restored from a minimised state.
 

@@ -1,6 +1,7 @@
 #include "controller/Main.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 #include "controller/InformationPanel.h"
 #include "core/iProcs.h"
@@ -35,6 +36,9 @@ void TfVantrelMain::WMShowMainWindow() {
 }
 
 void TfVantrelMain::ShowMainWindow() {
+    // A window the window manager minimised would otherwise be shown iconic
+    // again, and stay out of sight.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
@@ -54,6 +58,18 @@ void TfVantrelMain::closeEvent(QCloseEvent* event) {
     event->accept();
     TrayIcon->hide();
     emit Closed();
+}
+
+// A plain widget has no default button: Enter that no child took presses
+// btnHide, as it would in a dialog.
+void TfVantrelMain::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        btnHide->isVisible() && btnHide->isEnabled()) {
+        btnHide->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool TfVantrelMain::FormCloseQuery() {

@@ -1,6 +1,7 @@
 #include "controller/MainWindowLook.h"
 
 #include <QFont>
+#include <QStyledItemDelegate>
 
 namespace vantrel {
 namespace {
@@ -12,7 +13,24 @@ QFont TahomaPixels(int pixels, bool bold) {
     return font;
 }
 
+class TFixedHeightDelegate : public QStyledItemDelegate {
+public:
+    TFixedHeightDelegate(int height, QObject* parent)
+        : QStyledItemDelegate(parent), FHeight(height) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), FHeight};
+    }
+
+private:
+    int FHeight;
+};
+
 }  // namespace
+
+void SetItemHeight(QComboBox& list, int pixels) {
+    list.setItemDelegate(new TFixedHeightDelegate(pixels, &list));
+}
 
 void LookOfMainWindowBar(TLabelProgressBar& bar) {
     using B = TLabelProgressBar;

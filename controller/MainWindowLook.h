@@ -4,6 +4,8 @@
 // use the same setups, so that what they show is what the window shows.
 #pragma once
 
+#include <QComboBox>
+
 #include "controls/LabelProgressBar.h"
 #include "controls/SpecialFrame.h"
 #include "controls/TabedLabel.h"
@@ -19,6 +21,9 @@ void LookOfWhiteCard(TSpecialFrame& frame);
 
 // The frame round the product logo, inside the white card.
 void LookOfLogoFrame(TSpecialFrame& frame);
+
+// Rows of the list's drop-down `pixels` high, whatever the style would give.
+void SetItemHeight(QComboBox& list, int pixels);
 
 // One section box of the information panel.
 void LookOfSectionBox(TTabedLabel& label);

@@ -33,4 +33,15 @@ const std::string& SupportEmail() {
     return email;
 }
 
+const std::string& ProductDirectory() {
+    static const std::string directory = VANTREL_BUILTIN_PRODUCT_DIR;
+    return directory;
+}
+
+std::string ProductFilePath(const std::string& directory, const std::string& fileName) {
+    if (directory.empty())
+        return fileName;
+    return directory.back() == '/' ? directory + fileName : directory + '/' + fileName;
+}
+
 }  // namespace vantrel

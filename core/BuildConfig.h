@@ -1,4 +1,5 @@
-// The vendor's addresses built into the program at configure time.
+// The vendor's addresses and the product's directory, built into the
+// program at configure time.
 #pragma once
 
 #include <string>
@@ -15,5 +16,13 @@ const std::string& VendorWebSite();
 
 // The support e-mail address that ends several error messages.
 const std::string& SupportEmail();
+
+// The directory that holds the product's add-in libraries; empty when the
+// build names none, and then they are looked up in the current directory.
+const std::string& ProductDirectory();
+
+// Where the add-in library `fileName` is looked up: in `directory`, or, when
+// that is empty, in the current directory.
+std::string ProductFilePath(const std::string& directory, const std::string& fileName);
 
 }  // namespace vantrel

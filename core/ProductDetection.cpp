@@ -3,6 +3,7 @@
 #include <array>
 #include <filesystem>
 
+#include "core/BuildConfig.h"
 #include "core/Declarations.h"
 #include "core/iProcs.h"
 #include "platform/PeVersion.h"
@@ -42,7 +43,8 @@ TProductVersionRec DetectProduct() {
     InstalledProduct = TProductVersionRec{};
     std::array<TProductVersionRec, AppDescriptions.size()> rows{};
     for (std::size_t i = 0; i < AppDescriptions.size(); ++i) {
-        const std::string fileName(AppDescriptions[i].FileName);
+        const std::string fileName =
+            ProductFilePath(ProductDirectory(), std::string(AppDescriptions[i].FileName));
         if (FileExists(fileName))
             rows[i] = ReadVersionInfo(fileName);
     }

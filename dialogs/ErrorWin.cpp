@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QShortcut>
 
 #include <cstdint>
@@ -55,6 +57,9 @@ TfErrorDlg::TfErrorDlg(QWidget* parent)
                                      static_cast<qsizetype>(texts::kAppTitle.size())));
     setFont(DialogFont(false));
     setFixedSize(414, 210);
+    // Placed by the program, not left to the window manager's choice.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     CreateChildren();
     CreateTranslator();
     FormCreate();

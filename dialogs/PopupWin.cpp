@@ -11,6 +11,7 @@
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
 #include "dialogs/Pictures.h"
+#include "dialogs/WindowHints.h"
 
 namespace vantrel {
 
@@ -96,6 +97,7 @@ TfTrayPopupWindow::TfTrayPopupWindow(QWidget* owner)
     setFont(PopupFont(false));
     setFixedSize(211, 122);
     move(kDesignedPosition);
+    SkipTaskbarAndPager(*this);
     CreateChildren();
     FormCreate();
 }
@@ -186,9 +188,11 @@ void TfTrayPopupWindow::PlaceNearTray() {
                                frameGeometry().size(), pos()));
 }
 
-// A tool window never gets a taskbar button, so showing it is all there is
-// to do; the hidden owner window that needs hiding elsewhere does not exist.
+// A tool window is left out of the taskbar only by some panels: the window
+// manager is told so, before the window is mapped where that is still
+// possible. The hidden owner window that needs hiding elsewhere does not exist.
 void TfTrayPopupWindow::ShowWithoutTaskbarButton() {
+    SkipTaskbarAndPager(*this);
     if (!isVisible())
         show();
 }

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/ui/InstanceMessageNotifier.h"
+#include "app/ui/QtPlatformChoice.h"
 #include "app/ui/TerminationSignals.h"
 #include "controller/Main.h"
 #include "core/iProcs.h"
@@ -63,6 +64,7 @@ int VantrelRunMainWindow(int argc, char** argv) {
                      vantrel::ShowInfo ? "shown" : "hidden");
         return 1;
     }
+    vantrel::AskQtForPlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setWindowIcon(vantrel::VantrelApplicationIcon());
@@ -111,6 +113,7 @@ int VantrelRunErrorDialog(int argc, char** argv) {
                      vantrel::ErrorMessage.c_str());
         return 1;
     }
+    vantrel::AskQtForPlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     vantrel::InstallWindowAccessibility();

@@ -1,6 +1,7 @@
 // The main window's presentations at start, showing and hiding, the tray,
 // the modes, the translated texts, the close rules when nothing runs, and the
 // installation.
+#include <QAbstractItemView>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -18,7 +19,7 @@ using MainWindowStates = TMainWindowTest;
 
 TEST_F(MainWindowStates, FormIsFixedAndItsTrayMenuHasTheDefaultItemFirst) {
     TfVantrelMain& w = Create();
-    EXPECT_EQ(w.size(), QSize(460, 385));
+    EXPECT_EQ(w.size(), QSize(476, 401));
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
     EXPECT_FALSE(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(w.ProgressBar->geometry(), w.lbCommandLabel->geometry().adjusted(-6, -4, 0, 4));
@@ -27,10 +28,35 @@ TEST_F(MainWindowStates, FormIsFixedAndItsTrayMenuHasTheDefaultItemFirst) {
     ASSERT_EQ(w.pmTray->actions().size(), 3);
     EXPECT_EQ(w.pmTray->actions().at(0), w.miShoWindow);
     EXPECT_TRUE(w.pmTray->actions().at(1)->isSeparator());
+    EXPECT_EQ(w.pmTray->actions().at(1)->text(), QString());
     EXPECT_EQ(w.miShoWindow->text(), QStringLiteral("Show Vantrel"));
     EXPECT_EQ(w.TrayIcon->contextMenu(), w.pmTray);
     EXPECT_FALSE(w.TrayIcon->icon().isNull());
     EXPECT_EQ(w.TempDir(), (Home / "cache" / "vantrel").string() + "/");
+}
+
+TEST_F(MainWindowStates, ClientSitsInAnEightPixelBorderOfButtonFace) {
+    TfVantrelMain& w = Create();
+    QWidget* client = w.SpecialFrame1->parentWidget();
+    ASSERT_NE(client, &w);
+    EXPECT_EQ(client->geometry(), QRect(8, 8, 460, 385));
+    const QImage shot = w.grab().toImage();
+    const QColor face = ResolveColor(clBtnFace);
+    for (const QPoint border : {QPoint(2, 60), QPoint(473, 60), QPoint(230, 3), QPoint(230, 398)})
+        EXPECT_EQ(shot.pixelColor(border), face) << border.x() << "," << border.y();
+    EXPECT_EQ(shot.pixelColor(8 + 4, 8 + 60), QColor(Qt::white));  // the top card's edge
+}
+
+TEST_F(MainWindowStates, StoredLooksOfTheModeListAndTheTranslatorTable) {
+    TfVantrelMain& w = Create();
+    ASSERT_GT(w.cmbUpdateMode->count(), 0);
+    EXPECT_EQ(w.cmbUpdateMode->view()->sizeHintForRow(0), 13);
+    ASSERT_EQ(w.Translator->ControlTable().size(), 4u);
+    for (const TSFTranslateControlRec& record : w.Translator->ControlTable()) {
+        EXPECT_TRUE(record.TranslateCaption) << record.ControlName;
+        EXPECT_TRUE(record.TranslateHint) << record.ControlName;
+        EXPECT_EQ(record.HintText, "") << record.ControlName;
+    }
 }
 
 TEST_F(MainWindowStates, WithoutAnOfferTheWindowKeepsItsDesign) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/BuildConfig.h"
 #include "core/ProductDetection.h"
 #include "core/iProcs.h"
 #include "tests/support/TempDir.h"
@@ -65,6 +66,20 @@ TEST_F(ProductDetectionTest, NothingQualifiesLeavesACleanRecordAndTheOldIdentifi
 TEST_F(ProductDetectionTest, ADirectoryNamedLikeALibraryIsNoLibrary) {
     std::filesystem::create_directory("kvoutlook.dll");
     EXPECT_FALSE(DetectProduct().Found);
+}
+
+TEST(ProductFilePath, JoinsTheProductDirectoryOrStaysInTheCurrentOne) {
+    const struct {
+        std::string Directory, Expected;
+    } cases[] = {
+        {"", "kvoutlook.dll"},
+        {"/opt/orbisk", "/opt/orbisk/kvoutlook.dll"},
+        {"/opt/orbisk/", "/opt/orbisk/kvoutlook.dll"},
+        {"/opt/Orbisk Mail", "/opt/Orbisk Mail/kvoutlook.dll"},
+        {"/", "/kvoutlook.dll"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ProductFilePath(c.Directory, "kvoutlook.dll"), c.Expected) << c.Directory;
 }
 
 TEST(ReadVersionInfo, PacksWithCarriesAndNamesTheFileCutTo64Characters) {

@@ -209,6 +209,22 @@ TEST_F(PackageTest, UnitsAndDesktopEntryNameTheInstalledPaths) {
     EXPECT_NE(desktop.find("\nExec=vantrel /showinfo\n"), std::string::npos);
     EXPECT_NE(desktop.find("\nIcon=vantrel\n"), std::string::npos);
     EXPECT_NE(desktop.find("\nTerminal=false\n"), std::string::npos);
+    // Both run the program in the product's directory when the build names
+    // one; the service's stand-in otherwise is the home directory.
+    const std::string productDir = VANTREL_TEST_PRODUCT_DIR;
+    EXPECT_EQ(desktop.find("\nPath="),
+              productDir.empty() ? std::string::npos : desktop.find("\nPath=" + productDir + "\n"));
+    EXPECT_NE(service.find("\nWorkingDirectory=" + (productDir.empty() ? "%h" : productDir) + "\n"),
+              std::string::npos);
+}
+
+// The value of `key` in a desktop entry's text, empty when it has none.
+std::string EntryValue(const std::string& entry, const std::string& key) {
+    const std::size_t at = entry.find("\n" + key + "=");
+    if (at == std::string::npos)
+        return {};
+    const std::size_t from = at + key.size() + 2;
+    return entry.substr(from, entry.find('\n', from) - from);
 }
 
 // The installed program run from the scratch root, in the product's
@@ -219,11 +235,26 @@ protected:
         for (const fs::path& dir :
              {FHome, FConfig, FCache, FRuntime, FWork, FServed / "replies", FServed / "packages"})
             fs::create_directories(dir);
-        // The product, written by the installed sample tool.
+        // The product, written by the installed sample tool where the
+        // installed program looks for it.
+        fs::create_directories(ProductDir());
+        ASSERT_FALSE(fs::exists(ProductDir() / "kvoutlook.dll")) << "a product is already there";
         TChildProcess sample(Installed("usr/bin/vantrel-sample-library"),
-                             {"--edition", "0", "--version", "4.0.0.1", FWork.string()},
+                             {"--edition", "0", "--version", "4.0.0.1", ProductDir().string()},
                              Environment("http://127.0.0.1:1"), FDir.path());
         ASSERT_EQ(sample.Wait(), 0) << sample.Err();
+        FPlaced = true;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        if (FPlaced && ProductDir() != FWork)
+            fs::remove(ProductDir() / "kvoutlook.dll", ignored);
+    }
+
+    // The directory the build names, else the program's working directory.
+    fs::path ProductDir() const {
+        const fs::path configured = VANTREL_TEST_PRODUCT_DIR;
+        return configured.empty() ? FWork : configured;
     }
 
     // The installed scheduler's question, as the service's ExecCondition asks it.
@@ -250,6 +281,7 @@ protected:
     }
 
     TempDir FDir;
+    bool FPlaced = false;
     fs::path FHome = FDir / "home", FConfig = FDir / "config", FCache = FDir / "cache",
              FRuntime = FDir / "runtime", FWork = FDir / "product", FServed = FDir / "served";
 };
@@ -301,6 +333,36 @@ TEST_F(InstalledRunTest, WindowModuleAndDictionaryAreFoundBesideTheInstalledProg
     EXPECT_NE(vantrel.Out().find("Vom Vantrel-Server konnten keine Daten gelesen werden"),
               std::string::npos)
         << vantrel.Out() << vantrel.Err();
+}
+
+// The menu entry run as a desktop runs it: the launcher, started from "/",
+// runs Exec (found on PATH) in the entry's Path. Only a build that names the
+// product's directory has one; the test places the product there.
+TEST_F(InstalledRunTest, DesktopEntryRunFromRootFindsTheProductInTheConfiguredDirectory) {
+    const fs::path productDir = VANTREL_TEST_PRODUCT_DIR;
+    if (productDir.empty())
+        GTEST_SKIP() << "built without VANTREL_PRODUCT_DIR: the entry has no Path";
+    const std::string entry = TextOf(Installed("usr/share/applications/vantrel.desktop"));
+    ASSERT_EQ(EntryValue(entry, "Path"), productDir.string());
+    const std::string exec = EntryValue(entry, "Exec");
+    ASSERT_EQ(exec, "vantrel /showinfo");
+
+    ASSERT_TRUE(fs::exists(productDir / "kvoutlook.dll"));
+
+    // A server without replies: the failed query's dialog shows, and the
+    // test hook closes it. Without the product nothing would be asked.
+    NginxServer server(FServed);
+    std::vector<std::string> environment = Environment(server.URL());
+    environment.push_back("QT_QPA_PLATFORM=offscreen");
+    environment.push_back("VANTREL_TEST_CLOSE_DIALOG=1");
+    TChildProcess vantrel(Installed("usr/bin/vantrel"), {"/showinfo"}, environment,
+                          EntryValue(entry, "Path"));
+    EXPECT_EQ(vantrel.Wait(), 0) << vantrel.Err();
+    EXPECT_NE(TextOf(server.AccessLog())
+                  .find("GetProjectInfo?ProjectID=Orbisk4Outlook&CurrentProjectVersion=67108865"),
+              std::string::npos)
+        << TextOf(server.AccessLog());
+    EXPECT_NE(vantrel.Out().find("heading: "), std::string::npos) << vantrel.Out();
 }
 
 }  // namespace

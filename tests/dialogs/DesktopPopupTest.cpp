@@ -89,7 +89,7 @@ TEST_F(DesktopPopupTest, ThePopupSitsOnThePanelAtTheScreensRightEdge) {
         const auto h = WinInfoValue(report, "Height");
         return x && y && w && h && *y + *h == *panelTop && *x + *w == *screenWidth;
     };
-    EXPECT_TRUE(WaitUntil(placed, 5000)) << report << "panel top " << *panelTop;
+    EXPECT_TRUE(WaitUntil(placed, 20000)) << report << "panel top " << *panelTop;
     EXPECT_EQ(WinInfoValue(report, "Width"), 211);
     EXPECT_EQ(WinInfoValue(report, "Height"), 122);
 }
@@ -110,7 +110,28 @@ TEST_F(DesktopPopupTest, TheFadeReachesTheXServer) {
         property = CommandOutput(command);
         return property.find("= 4294967295") != std::string::npos;
     };
-    EXPECT_TRUE(WaitUntil(opaque, 8000)) << property;
+    EXPECT_TRUE(WaitUntil(opaque, 20000)) << property;
+}
+
+TEST_F(DesktopPopupTest, TheWindowManagerLeavesThePopupOutOfTaskbarAndPager) {
+    TTrayPopupRequest request;
+    request.Info = PopupNewVersionAvailable;
+    request.Text = [](const std::string& text) { return QString::fromStdString(text); };
+    TfTrayPopupWindow* popup = ShowTrayPopup(request);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+
+    // The state as the window manager keeps it once it has managed the window.
+    const std::string command = "DISPLAY=" + FDesktop->Display() + " xprop -id " +
+                                std::to_string(popup->winId()) + " _NET_WM_STATE 2>&1";
+    std::string property;
+    const auto skipped = [&] {
+        property = CommandOutput(command);
+        return property.find("_NET_WM_STATE_SKIP_TASKBAR") != std::string::npos &&
+               property.find("_NET_WM_STATE_SKIP_PAGER") != std::string::npos;
+    };
+    EXPECT_TRUE(WaitUntil(skipped, 20000)) << property;
+    // Qt's own states survive beside them.
+    EXPECT_NE(property.find("_NET_WM_STATE_ABOVE"), std::string::npos) << property;
 }
 
 }  // namespace

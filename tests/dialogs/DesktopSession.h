@@ -15,8 +15,9 @@ public:
     // The tools the desktop needs that are not on PATH (empty: all there).
     static std::vector<std::string> MissingTools();
 
-    // Starts the desktop and waits (bounded) until its panel is in place.
-    // Throws std::runtime_error with the script's reason when it does not come up.
+    // Starts the desktop and waits (bounded) until its panel is in place,
+    // trying a second time when the first start fails. Throws
+    // std::runtime_error with the script's reasons when neither comes up.
     TDesktopSession();
     ~TDesktopSession();
     TDesktopSession(const TDesktopSession&) = delete;
@@ -25,6 +26,8 @@ public:
     const std::string& Display() const { return FDisplay; }
 
 private:
+    // One start: empty when the desktop is up, else why not.
+    std::string Start();
     void Stop();
 
     pid_t FPid = -1;

@@ -83,4 +83,16 @@ void TXDesktop::Click(unsigned long id, int x, int y) const {
         std::to_string(y) + " click 1");
 }
 
+void TXDesktop::Xdo(const std::string& args) const {
+    Run("xdotool " + args);
+}
+
+std::string TXDesktop::Property(unsigned long id, const std::string& name) const {
+    return Run("xprop -id " + HexId(id) + " " + name);
+}
+
+bool TXDesktop::Iconic(unsigned long id) const {
+    return Property(id, "WM_STATE").find("window state: Iconic") != std::string::npos;
+}
+
 }  // namespace vantrel::test

@@ -34,6 +34,15 @@ public:
     // A left click at (x, y) in the window's own coordinates.
     void Click(unsigned long id, int x, int y) const;
 
+    // Runs xdotool with `args` ("key Return", "windowminimize 0x...").
+    void Xdo(const std::string& args) const;
+
+    // What xprop prints for the window's property `name`.
+    std::string Property(unsigned long id, const std::string& name) const;
+
+    // Whether the window manager holds the window minimised (WM_STATE Iconic).
+    bool Iconic(unsigned long id) const;
+
     const std::string& Display() const { return FDisplay; }
 
 private:

@@ -12,9 +12,11 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
 #include <QPixmap>
 #include <QScreen>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +33,7 @@
 #include "tests/dialogs/DesktopSession.h"
 #include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/DesktopWindows.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
 #include "tools/sample/PeFixture.h"
@@ -56,9 +59,12 @@ constexpr std::uint32_t kOfferedVersion = 0x04000002;
 constexpr std::size_t kPackageSize = 2 * 1024 * 1024;
 constexpr const char* kRateLimit = "256k";
 
-// The form's design: the main window's client size and btnCommand's place.
-constexpr int kMainWidth = 460, kMainHeight = 385;
+// The form's design: the main window's size (its client of 460 by 385 in a
+// border of 8), and btnCommand's and cmbUpdateMode's places in the client.
+constexpr int kBorder = 8;
+constexpr int kMainWidth = 460 + 2 * kBorder, kMainHeight = 385 + 2 * kBorder;
 constexpr int kCommandLeft = 229, kCommandTop = 339, kCommandWidth = 131, kCommandHeight = 25;
+constexpr int kModeListLeft = 8, kModeListTop = 346;
 
 constexpr int kWindowTimeoutMs = 20000;
 constexpr int kTransferTimeoutMs = 60000;
@@ -210,9 +216,14 @@ protected:
                 "LSAN_OPTIONS=suppressions=" + (FTools / "lsan.supp").string()};
     }
 
-    TChildProcess& Start(const std::vector<std::string>& args = {}) {
+    TChildProcess& Start(const std::vector<std::string>& args = {},
+                         const std::string& server = {}) {
+        std::vector<std::string> environment = Environment();
+        for (std::string& variable : environment)
+            if (!server.empty() && variable.rfind("VANTREL_SERVER=", 0) == 0)
+                variable = "VANTREL_SERVER=" + server;
         FProcesses.push_back(
-            std::make_unique<TChildProcess>(BinDir() / "vantrel", args, Environment(), FWork));
+            std::make_unique<TChildProcess>(BinDir() / "vantrel", args, environment, FWork));
         return *FProcesses.back();
     }
 
@@ -293,8 +304,33 @@ protected:
         return found;
     }
 
+    // The tray menu's separator row as shown must match a separator without
+    // text drawn here in the same style, and a caption there would show.
+    void ExpectSeparatorWithoutText(const TXWindow& shown) {
+        const auto render = [](const QString& separatorText, QRect* band) {
+            QMenu menu;
+            QAction* show = menu.addAction(QStringLiteral("Show Vantrel"));
+            menu.setDefaultAction(show);
+            QAction* separator = menu.addSeparator();
+            separator->setText(separatorText);
+            menu.addAction(QStringLiteral("Quit"));
+            menu.resize(menu.sizeHint());
+            *band = menu.actionGeometry(separator);
+            return menu.grab().toImage();
+        };
+        QRect band;
+        const QImage plain = render(QString(), &band);
+        const QImage dashed = render(QStringLiteral("-"), &band);
+        ASSERT_GT(DifferentPixels(plain.copy(band), dashed.copy(band)), 0);
+        const QImage grabbed = QGuiApplication::primaryScreen()->grabWindow(shown.Id).toImage();
+        ASSERT_EQ(grabbed.size(), plain.size()) << "the menu is not the one drawn here";
+        EXPECT_EQ(DifferentPixels(grabbed.copy(band), plain.copy(band)), 0)
+            << "the separator row shows more than a line";
+    }
+
     void ClickCommandButton(const TXWindow& main) {
-        FX->Click(main.Id, kCommandLeft + kCommandWidth / 2, kCommandTop + kCommandHeight / 2);
+        FX->Click(main.Id, kBorder + kCommandLeft + kCommandWidth / 2,
+                  kBorder + kCommandTop + kCommandHeight / 2);
     }
 
     // The popup as the X server holds it, once its fade has made it opaque.
@@ -472,6 +508,95 @@ TEST_F(MainWindowDesktopTest, AKilledDownloadResumesByItselfAndInstalls) {
     EXPECT_NE(Text(FConfig / "vantrel" / "user.reg").find("\"Update Status\"=hex:00"),
               std::string::npos)
         << Text(FConfig / "vantrel" / "user.reg");
+}
+
+// Minimised with the window manager's own command, the window must come back
+// by each wake route: mapped, and no longer iconic.
+TEST_F(MainWindowDesktopTest, AMinimisedWindowComesBackByEveryWakeRoute) {
+    TChildProcess& first = Start({"/showinfo"});
+    const std::optional<TXWindow> main = WaitForMainWindow(first.Pid());
+    ASSERT_TRUE(main) << Output(first);
+    std::optional<TXWindow> tray;
+    ASSERT_TRUE(
+        WaitFor([&] { return (tray = TrayIcon(first.Pid())).has_value(); }, kWindowTimeoutMs))
+        << Output(first);
+    const auto viewableWindows = [&] {
+        std::vector<unsigned long> ids;
+        for (const TXWindow& window : FX->WindowsOf(first.Pid()))
+            if (window.Viewable)
+                ids.push_back(window.Id);
+        return ids;
+    };
+    const std::vector<std::pair<std::string, std::function<void()>>> routes = {
+        {"a second start", [&] { EXPECT_EQ(Start().Wait(kWindowTimeoutMs), 0); }},
+        {"the tray icon's double-click",
+         [&] {
+             FX->Xdo("mousemove --window " + HexId(tray->Id) +
+                     " 8 8 click --repeat 2 --delay 120 1");
+         }},
+        {"the tray menu's \"Show Vantrel\"", [&] {
+             const std::vector<unsigned long> before = viewableWindows();
+             FX->Xdo("mousemove --window " + HexId(tray->Id) + " 8 8 click 3");
+             std::optional<TXWindow> menu;
+             ASSERT_TRUE(WaitFor(
+                 [&] {
+                     for (const TXWindow& window : FX->WindowsOf(first.Pid()))
+                         if (window.Viewable &&
+                             std::find(before.begin(), before.end(), window.Id) == before.end())
+                             menu = window;
+                     return menu.has_value();
+                 },
+                 kWindowTimeoutMs))
+                 << "no tray menu";
+             ExpectSeparatorWithoutText(*menu);
+             FX->Click(menu->Id, menu->Width / 2, 10);
+         }}};
+    for (const auto& [route, wake] : routes) {
+        FX->Xdo("windowminimize " + HexId(main->Id));
+        ASSERT_TRUE(WaitFor([&] { return FX->Iconic(main->Id); }, kWindowTimeoutMs))
+            << "the window manager did not minimise the window before " << route;
+        wake();
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                const std::optional<TXWindow> shown = FX->Describe(main->Id);
+                return shown && shown->Viewable && !FX->Iconic(main->Id);
+            },
+            kWindowTimeoutMs))
+            << route << " left the window iconic: " << FX->Property(main->Id, "WM_STATE");
+    }
+}
+
+TEST_F(MainWindowDesktopTest, EnterFromTheModeListHidesTheWindow) {
+    TChildProcess& first = Start({"/showinfo"});
+    const std::optional<TXWindow> main = WaitForMainWindow(first.Pid());
+    ASSERT_TRUE(main) << Output(first);
+    // A click gives the list the focus and opens it; Escape only closes it.
+    FX->Click(main->Id, kBorder + kModeListLeft + 20, kBorder + kModeListTop + 10);
+    FX->Xdo("key --delay 300 Escape Return");
+    EXPECT_TRUE(WaitFor([&] { return !MainWindow(first.Pid()); }, kWindowTimeoutMs))
+        << "Enter did not hide the window";
+    EXPECT_TRUE(TrayIcon(first.Pid())) << "the program should stay in the tray";
+}
+
+TEST_F(MainWindowDesktopTest, TheErrorDialogIsPlacedInTheScreensCentreByTheProgram) {
+    TChildProcess& run =
+        Start({"/showinfo"}, "http://127.0.0.1:" + std::to_string(UnusedLoopbackPort()));
+    std::optional<TXWindow> dialog;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            for (const TXWindow& window : FX->WindowsOf(run.Pid()))
+                if (window.Viewable && window.Width == 414 && window.Height == 210)
+                    dialog = window;
+            return dialog.has_value();
+        },
+        kWindowTimeoutMs))
+        << "no error dialog" << Output(run);
+    const std::string hints = FX->Property(dialog->Id, "WM_NORMAL_HINTS");
+    EXPECT_NE(hints.find("specified location"), std::string::npos) << hints;
+    // Centred up to the window manager's frame, which the program cannot know.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_NEAR(dialog->X + dialog->Width / 2, area.center().x(), 16);
+    EXPECT_NEAR(dialog->Y + dialog->Height / 2, area.center().y(), 32);
 }
 
 }  // namespace
