@@ -1,0 +1,291 @@
+#include "controller/Main.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <stdexcept>
+#include <system_error>
+
+#include "controller/MainParts.h"
+#include "controller/PackageTransfer.h"
+#include "controller/ScrollBox.h"
+#include "controls/LabelProgressBar.h"
+#include "controls/SpecialFrame.h"
+#include "core/SourceTexts.h"
+#include "core/UpdateStateStore.h"
+#include "core/iProcs.h"
+#include "dialogs/ClickLabel.h"
+#include "download/BSCB.h"
+#include "download/IEDownload.h"
+#include "download/Streams.h"
+
+namespace vantrel {
+
+namespace {
+
+// The downloading state's status code of a progress event.
+constexpr std::uint32_t kStatusDownloadingData = 5;
+
+using main_parts::Std;
+using main_parts::Text;
+
+std::int32_t ClampToInt32(std::int64_t value) {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(value, 0, std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+// A newer version than the one being fetched makes the partial file worthless.
+void TfVantrelMain::DiscardStaleDownload() {
+    if (UpdateState.Status != StatusDownloading || UpdateState.DownloadingVersion == 0 ||
+        AvailableProduct.Version <= UpdateState.DownloadingVersion)
+        return;
+    UpdateState.Status = StatusNone;
+    if (!FTempDirError.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::remove(TemporaryPackageFile(FTempDir), ignored);
+}
+
+void TfVantrelMain::ShowOfferedState() {
+    SetTrayHint(texts::kHintOffered);
+    ShowTrayPopup(PopupNewVersionAvailable, &TfVantrelMain::DownloadClick);
+    lbCommandLabel->setText(Expanded(texts::kCommandOffered));
+    lbCommandLabel->show();
+    FlbCommandLabelClick = &TfVantrelMain::DownloadClick;
+    btnCommand->setText(Translate(texts::kStartDownload));
+    FbtnCommandClick = &TfVantrelMain::DownloadClick;
+    btnCommand->show();
+}
+
+void TfVantrelMain::ShowUpToDateState() {
+    lbNewVersion->setText(Expanded(texts::kUpToDate));
+    SetTrayHint(texts::kHintUpToDate);
+    FbtnHideClick = &TfVantrelMain::CloseClick;
+    btnHide->setText(Translate(texts::kClose));
+    // Without a command the header needs less room: the panel takes it.
+    SpecialFrame1->resize(SpecialFrame1->width(), 97);
+    // The panel's new top, 98, is counted in the window like the frame's: in
+    // the frame, whose top is now 96, that is 2, so the panel stays inside it.
+    SpecialFrame2->setGeometry(SpecialFrame2->x(), 96, SpecialFrame2->width(), 217);
+    ScrollBox->setGeometry(ScrollBox->x(), 98 - SpecialFrame2->y(), ScrollBox->width(), 213);
+}
+
+void TfVantrelMain::StartDownload() {
+    ProgressBar->SetPosition(0);
+    const bool deleteOld = UpdateState.Status == StatusNone;
+    UpdateState.Status = StatusDownloading;
+    UpdateState.DownloadingVersion = AvailableProduct.Version;
+    lbCommandLabel->hide();
+    ProgressBar->show();
+    btnCommand->show();
+    btnCommand->setText(Translate(texts::kPause));
+    FbtnCommandClick = &TfVantrelMain::PauseClick;
+    ProgressBar->SetPercentType(TLabelProgressBar::showPercent);
+    UpdateCaption();
+    CloseTrayPopup();
+    SetTrayHint(texts::kHintDownloading);
+    SaveUpdateState(false);
+    if (!FTransferIdle) {
+        FResumePending = true;
+        return;
+    }
+    if (!BeginTransfer(deleteOld)) {
+        PauseDownload();
+        // No transfer runs, so none will report an end: without this every
+        // later close would be refused.
+        FTransferIdle = true;
+        UpdateCaption();
+    }
+}
+
+void TfVantrelMain::PauseDownload() {
+    FResumePending = false;
+    UpdateState.Status = StatusDownloading;
+    FTransferIdle = false;
+    IEDownload->Cancel();
+    btnCommand->setText(Translate(texts::kResume));
+    FbtnCommandClick = &TfVantrelMain::DownloadClick;
+    btnCommand->show();
+    ProgressBar->SetPercentType(TLabelProgressBar::showStatic);
+    UpdateCaption();
+    SaveUpdateState(false);
+    QCoreApplication::processEvents();
+    SetTrayHint(texts::kHintPaused);
+}
+
+void TfVantrelMain::SetDownloadedState() {
+    FResumePending = false;
+    UpdateState.Status = StatusDownloaded;
+    UpdateState.DownloadingVersion = 0;
+    FbtnCommandClick = &TfVantrelMain::InstallClick;
+    btnCommand->setText(Translate(texts::kStartInstallation));
+    btnCommand->show();
+    ProgressBar->hide();
+    lbNewVersion->setText(Expanded(texts::kDownloadedSuccessfully));
+    lbCommandLabel->setText(Expanded(texts::kCommandDownloaded));
+    lbCommandLabel->show();
+    FlbCommandLabelClick = &TfVantrelMain::InstallClick;
+    UpdateCaption();
+    ShowTrayPopup(PopupNewVersionDownloaded, &TfVantrelMain::InstallClick);
+    SetTrayHint(texts::kHintDownloaded);
+    // Saved before the notice, which may block for a while.
+    SaveUpdateState(false);
+    NotifyDownloadComplete();
+}
+
+void TfVantrelMain::UpdateCaption() {
+    const QString title = Text(texts::kAppTitle);
+    switch (UpdateState.Status) {
+        case StatusNone:
+        case StatusDownloaded:
+            setWindowTitle(title);
+            break;
+        case StatusDownloading:
+            if (FTransferIdle) {
+                setWindowTitle(title + QStringLiteral(" - ") +
+                               Translator->TranslateText(Std(texts::kPaused)));
+            } else {
+                setWindowTitle(title + QStringLiteral(" - ") +
+                               Translator->TranslateText(Std(texts::kDownloading)) + u' ' +
+                               DownloadProgressText(ProgressBar->Position(), ProgressBar->Max()));
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TfVantrelMain::DownloadClick(QObject* /*Sender*/) {
+    StartDownload();
+}
+
+void TfVantrelMain::PauseClick(QObject* /*Sender*/) {
+    PauseDownload();
+}
+
+void TfVantrelMain::InstallClick(QObject* /*Sender*/) {
+    CloseTrayPopup();
+    UpdateState.Status = StatusNone;
+    if (!RunInstaller())
+        return;
+    close();
+}
+
+// ---- The package transfer ------------------------------------------------
+
+bool TfVantrelMain::BeginTransfer(bool DeleteOld) {
+    const std::string url = PackageURL();
+    const std::string file = TemporaryPackageFile(FTempDir);
+    try {
+        // Refused before anything on disk is touched.
+        if (!FTempDirError.empty())
+            throw std::runtime_error(FTempDirError);
+        CheckPackageURL(url, Repository);
+        if (DeleteOld) {
+            std::error_code ignored;
+            std::filesystem::remove(file, ignored);
+        }
+        FTransferIdle = false;
+        FCloseRequested = false;
+        IEDownload->Download(QString::fromLocal8Bit(url), QString::fromLocal8Bit(file));
+        return true;
+    } catch (const std::exception& e) {
+        ShowErrorMessage(QString::fromUtf8(e.what()));
+        return false;
+    }
+}
+
+// The message may quote what the server sent: never read as markup.
+void TfVantrelMain::ShowErrorMessage(const QString& message) {
+    QMessageBox box(QMessageBox::Critical, Text(texts::kAppTitle), message, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("ErrorMessageBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void TfVantrelMain::IEDownloadProgress(TBSCB* /*Sender*/, std::uint32_t ulProgress,
+                                       std::uint32_t ulProgressMax, std::uint32_t ulStatusCode) {
+    if (ulStatusCode != kStatusDownloadingData)
+        return;
+    ProgressBar->SetMax(ClampToInt32(ulProgressMax));
+    ProgressBar->SetPosition(ClampToInt32(ulProgress));
+    UpdateCaption();
+    SetTrayHint(texts::kHintDownloading);
+}
+
+void TfVantrelMain::IEDownloadComplete(TBSCB* Sender, TStream* Stream, platform::HRESULT Result) {
+    // A resume asked for while this transfer was being cancelled outlives
+    // the pause that its end may show.
+    const bool resume = FResumePending;
+    const std::uint32_t responseCode = Sender != nullptr ? Sender->ResponseCode : 0;
+    switch (CompletionActionFor(Result, responseCode)) {
+        case TCompletionAction::Downloaded:
+            if (Stream != nullptr && Result == platform::S_OK)
+                ProgressBar->SetPosition(ClampToInt32(Stream->Size()));
+            SetDownloadedState();
+            break;
+        case TCompletionAction::Nothing:
+            break;
+        case TCompletionAction::Pause:
+            PauseDownload();
+            FResumePending = resume;
+            break;
+    }
+    FTransferIdle = true;
+    UpdateCaption();
+    SaveUpdateState(false);
+    if (FResumePending)
+        QTimer::singleShot(0, this, &TfVantrelMain::StartPendingResume);
+    if (FCloseRequested)
+        close();
+}
+
+// Runs once the completion that set FTransferIdle has returned, by which time
+// the component has freed the request. A request still listed will report
+// its own end and bring us back here.
+void TfVantrelMain::StartPendingResume() {
+    if (!FResumePending || !FTransferIdle || FCloseRequested || IEDownload->RequestCount() != 0)
+        return;
+    FResumePending = false;
+    if (UpdateState.Status == StatusDownloading)
+        StartDownload();
+}
+
+void TfVantrelMain::NotifyDownloadComplete() {
+    vantrel::NotifyDownloadComplete();
+}
+
+bool TfVantrelMain::RunInstaller() {
+    if (!FTempDirError.empty()) {
+        // What lies in a directory others can write to is not opened.
+        UpdateState.Status = StatusDownloaded;
+        ShowErrorMessage(QString::fromUtf8(FTempDirError));
+        return false;
+    }
+    const TInstallResult result = vantrel::RunInstaller(FTempDir, Repository);
+    if (result.Started)
+        return true;
+    // The window stays open so that the user can try again: from the package
+    // that is still on disk, or, when there is none, with a new download.
+    ShowErrorMessage(result.Reason);
+    if (result.PackageKept) {
+        UpdateState.Status = StatusDownloaded;
+        UpdateState.DownloadingVersion = 0;
+    } else {
+        UpdateState.Status = StatusNone;
+        ProgressBar->hide();
+        lbNewVersion->setText(Expanded(texts::kNewVersion));
+        ShowOfferedState();
+    }
+    SaveUpdateState(false);
+    return false;
+}
+
+// ---- The information panel and the popups ----------------------------------
+}  // namespace vantrel

@@ -1,0 +1,109 @@
+#include "controller/Main.h"
+
+#include <QCloseEvent>
+
+#include "controller/InformationPanel.h"
+#include "core/iProcs.h"
+#include "dialogs/PopupWin.h"
+#include "download/IEDownload.h"
+
+namespace vantrel {
+
+void TfVantrelMain::CloseClick(QObject* /*Sender*/) {
+    close();
+}
+
+void TfVantrelMain::btnHideClick(QObject* /*Sender*/) {
+    HideMainWindow();
+}
+
+void TfVantrelMain::miShoWindowClick() {
+    ShowMainWindow();
+}
+
+void TfVantrelMain::miTrayQuitClick() {
+    close();
+}
+
+void TfVantrelMain::cmbUpdateModeClick(int index) {
+    if (index >= 0)
+        UpdateState.Mode = static_cast<std::uint8_t>(index);
+}
+
+void TfVantrelMain::WMShowMainWindow() {
+    ShowMainWindow();
+}
+
+void TfVantrelMain::ShowMainWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+// Start-up's show-the-window-at-start choice has no lasting setting here:
+// the window is shown once, by the entry point, so hiding is all there is.
+void TfVantrelMain::HideMainWindow() {
+    hide();
+}
+
+void TfVantrelMain::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    TrayIcon->hide();
+    emit Closed();
+}
+
+bool TfVantrelMain::FormCloseQuery() {
+    FCloseRequested = true;
+    IEDownload->Cancel();
+    return FTransferIdle;
+}
+
+// ---- The information panel and the popups ----------------------------------
+
+void TfVantrelMain::AddSectionHeader(const QString& text, TColor color) {
+    InformationPanel->AddSectionHeader(text, color);
+}
+
+void TfVantrelMain::AddSection(const QString& caption, const std::string& text) {
+    InformationPanel->AddSection(caption, text);
+}
+
+void TfVantrelMain::imgWebSiteClick() {
+    if (FOpeningWebSite)
+        return;
+    FOpeningWebSite = true;
+    OpenURL(ProjectInfo.WebSiteURL);
+    FOpeningWebSite = false;
+}
+
+void TfVantrelMain::OpenURL(const std::string& address) {
+    vantrel::OpenURL(address);
+}
+
+void TfVantrelMain::miCopyTextClick() {
+    InformationPanel->miCopyTextClick();
+}
+
+void TfVantrelMain::ShowTrayPopup(const TPopupInfoRec& info, TNotifyEvent goAction) {
+    TTrayPopupRequest request;
+    request.Owner = this;
+    request.Info = info;
+    request.Text = [this](const std::string& templ) { return Expanded(templ); };
+    request.GoAction = [this, goAction] { Run(goAction); };
+    request.DblClick = [this](QObject* sender) { PopupDblClick(sender); };
+    vantrel::ShowTrayPopup(request);
+}
+
+void TfVantrelMain::CloseTrayPopup() {
+    vantrel::CloseTrayPopup();
+}
+
+void TfVantrelMain::PopupDblClick(QObject* Sender) {
+    vantrel::PopupDblClick(Sender, [this] { ShowMainWindow(); });
+}
+
+}  // namespace vantrel
