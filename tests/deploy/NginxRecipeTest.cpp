@@ -306,6 +306,25 @@ TEST_F(NginxRecipeTest, PackagesAreServedWithByteRanges) {
     EXPECT_EQ(missing->status, 404);
 }
 
+// What a vendor's "minisign -Sm <package>" leaves beside the package is what
+// the client fetches, byte for byte.
+TEST_F(NginxRecipeTest, SignaturesAreServedBesideThePackages) {
+    const std::string signature =
+        "untrusted comment: signature from minisign secret key\n"
+        "RUQAAAAAAAAAAA==\ntrusted comment: timestamp:1\tfile:Setup.exe\nAAAA\n";
+    Serve("packages/Setup.exe", PackageBytes(1000));
+    Serve("packages/Setup.exe.minisig",
+          std::vector<std::uint8_t>(signature.begin(), signature.end()));
+
+    const auto raw = Get("/packages/Setup.exe.minisig");
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->status, 200);
+    EXPECT_EQ(raw->body, signature);
+    const auto missing = Get("/packages/Other.exe.minisig");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->status, 404);
+}
+
 struct ScriptRun {
     int status = -1;
     std::string output;

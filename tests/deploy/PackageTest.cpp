@@ -111,7 +111,7 @@ protected:
 };
 
 TEST_F(PackageTest, HoldsTheProgramItsToolsAndItsDesktopIntegrationAndNothingElse) {
-    const std::set<std::string> expected = {
+    std::set<std::string> expected = {
         "usr/bin/vantrel",
         "usr/bin/vantrel-dict",
         "usr/bin/vantrel-due",
@@ -130,8 +130,16 @@ TEST_F(PackageTest, HoldsTheProgramItsToolsAndItsDesktopIntegrationAndNothingEls
         "usr/share/icons/hicolor/48x48/apps/vantrel.png",
         "usr/share/icons/hicolor/256x256/apps/vantrel.png",
     };
+    // The vendor's signing key, when the build was configured with one.
+    const std::string key = VANTREL_TEST_PACKAGE_KEY_FILE;
+    if (!key.empty())
+        expected.insert("usr/lib/vantrel/package-key.pub");
     // Test programs, benchmarks and fuzzers among them would show up here.
     EXPECT_EQ(FilesBelow(Root->path()), expected);
+    if (!key.empty())
+        EXPECT_EQ(ReadFile(Installed("usr/lib/vantrel/package-key.pub")), ReadFile(key));
+    // The build tree's programs are the tests': they must not verify packages.
+    EXPECT_FALSE(fs::exists(BinDir() / "package-key.pub"));
 
     for (const std::string& elf : kElfFiles) {
         const fs::perms perms = fs::status(Installed(elf)).permissions();

@@ -4,6 +4,8 @@
 #include <QProcess>
 
 #include "tests/download/FaultServer.h"
+#include "tests/support/Minisign.h"
+#include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
 
 namespace vantrel::test {
@@ -49,6 +51,57 @@ TEST(FetchTool, PrintsEventsAndExitsZeroOnlyOnSuccess) {
     EXPECT_EQ(missing.Lines.filter(R"("result":"0x80004004")").size(), 2);
 
     EXPECT_EQ(RunFetch({"http://127.0.0.1/", file, "--timeout", "soon"}).ExitCode, 2);
+}
+
+// --verify against the nginx recipe, which serves the signatures beside the
+// packages; every signature was made by minisign.
+TEST(FetchTool, VerifyExitsZeroOnlyForAVerifiedPackage) {
+    TempDir dir;
+    const auto packages = dir / "served" / "packages";
+    std::filesystem::create_directories(packages);
+    const TMinisignKeys ours = MakeMinisignKeys(dir.path(), "ours");
+    const TMinisignKeys theirs = MakeMinisignKeys(dir.path(), "theirs");
+    WriteFile(packages / "good", std::string(300000, 'g'));
+    MinisignSign(ours, packages / "good", "release 4.0.0.2");
+    WriteFile(packages / "unsigned", std::string(1000, 'u'));
+    WriteFile(packages / "other-file", std::string(1000, 'o'));
+    MinisignSign(ours, packages / "good", "x", false, packages / "other-file.minisig");
+    WriteFile(packages / "other-key", std::string(1000, 'k'));
+    MinisignSign(theirs, packages / "other-key", "x");
+    WriteFile(dir / "broken.pub", std::string("untrusted comment: key\nRWQ=\n"));
+    NginxServer nginx(dir / "served");
+
+    struct TCase {
+        const char* Package;
+        std::filesystem::path Key;
+        int ExitCode;
+        const char* Verify;  // in the "verify" event; nullptr: no such event
+    };
+    const TCase cases[] = {
+        {"good", ours.PublicKey, 0, R"("trustedComment":"release 4.0.0.2","verified":true)"},
+        {"unsigned", ours.PublicKey, 1, "answered 404"},
+        {"other-file", ours.PublicKey, 1, "does not match the package"},
+        {"other-key", ours.PublicKey, 1, "signed with key"},
+        {"good", dir / "broken.pub", 2, nullptr},
+        {"good", dir / "absent.pub", 2, nullptr},
+    };
+    int n = 0;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.Package) + " with " + c.Key.filename().string());
+        const QString file = QString::fromStdString((dir / ("out" + std::to_string(++n))).string());
+        const TToolRun run =
+            RunFetch({QString::fromStdString(nginx.URL() + "/packages/" + c.Package), file,
+                      "--verify", QString::fromStdString(c.Key.string())});
+        EXPECT_EQ(run.ExitCode, c.ExitCode) << run.Lines.join("\n").toStdString();
+        const QStringList verify = run.Lines.filter(R"("event":"verify")");
+        if (c.Verify == nullptr) {
+            // A key that cannot be used stops the tool before it downloads.
+            EXPECT_TRUE(run.Lines.isEmpty()) << run.Lines.join("\n").toStdString();
+            continue;
+        }
+        ASSERT_EQ(verify.size(), 1) << run.Lines.join("\n").toStdString();
+        EXPECT_TRUE(verify[0].contains(c.Verify)) << verify[0].toStdString();
+    }
 }
 
 }  // namespace

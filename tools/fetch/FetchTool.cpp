@@ -1,6 +1,7 @@
 // vantrel-fetch: runs the client's download component once, as the update
 // window would, and prints every event as one JSON line, so that a vendor can
-// see how a server answers ("does my server resume?").
+// see how a server answers ("does my server resume?"), and with --verify
+// whether the package it serves is the one the vendor signed.
 #include <QCoreApplication>
 #include <QString>
 
@@ -13,6 +14,8 @@
 
 #include "download/BSCB.h"
 #include "download/IEDownload.h"
+#include "signature/PackageSignature.h"
+#include "tools/fetch/PackageCheck.h"
 
 namespace {
 
@@ -23,20 +26,31 @@ struct TFetchArgs {
     QString File;
     int TimeOut = 5000;
     std::optional<QString> UserAgent;
+    std::optional<QString> VerifyKey;
+    bool Help = false;
 };
 
 const char* const kUsage =
-    "usage: vantrel-fetch URL FILE [--timeout MS] [--user-agent TEXT]\n"
+    "usage: vantrel-fetch URL FILE [--timeout MS] [--user-agent TEXT] [--verify KEYFILE]\n"
     "  Downloads URL into FILE with the client's download component; an existing\n"
     "  FILE is resumed from its length. Prints one JSON line per event and exits\n"
-    "  0 when the download ends with S_OK.\n";
+    "  0 when the download ends with S_OK, 1 otherwise, 2 on a usage error.\n"
+    "  --verify KEYFILE  then fetches URL.minisig and checks FILE against it with\n"
+    "                    the minisign public key in KEYFILE (a \"verify\" event);\n"
+    "                    exits 0 only for a complete, verified package. A package\n"
+    "                    that fails the check is kept, to be looked at.\n";
 
 std::optional<TFetchArgs> ParseArgs(const QStringList& args, std::string& error) {
     TFetchArgs parsed;
     QStringList positional;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == QLatin1String("--timeout") || arg == QLatin1String("--user-agent")) {
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            parsed.Help = true;
+            return parsed;
+        }
+        if (arg == QLatin1String("--timeout") || arg == QLatin1String("--user-agent") ||
+            arg == QLatin1String("--verify")) {
             if (i + 1 >= args.size()) {
                 error = arg.toStdString() + " needs a value";
                 return std::nullopt;
@@ -50,6 +64,8 @@ std::optional<TFetchArgs> ParseArgs(const QStringList& args, std::string& error)
                             value.toStdString() + "\"";
                     return std::nullopt;
                 }
+            } else if (arg == QLatin1String("--verify")) {
+                parsed.VerifyKey = value;
             } else {
                 parsed.UserAgent = value;
             }
@@ -76,7 +92,33 @@ std::string Hex(vantrel::HRESULT result) {
 }
 
 void PrintLine(const nlohmann::json& event) {
-    std::cout << event.dump() << std::endl;
+    // Texts from the server or a signature file need not be UTF-8; dump()
+    // would throw on them.
+    std::cout << event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
+}
+
+// The "verify" event; a package that fails is also named on standard error.
+int VerifyPackage(const TFetchArgs& args, const vantrel::TIEDownload& download,
+                  const vantrel::TMinisignPublicKey& key) {
+    const vantrel::fetch::TPackageCheck check =
+        vantrel::fetch::CheckDownloadedPackage(args.Url.toStdString(), args.File.toStdString(), key,
+                                               download.UserAgent.toStdString(), download.TimeOut);
+    nlohmann::json event = {{"event", "verify"},
+                            {"signature", check.SignatureUrl},
+                            {"responseCode", check.ResponseCode},
+                            {"verified", check.Verified}};
+    if (check.Verified) {
+        event["trustedComment"] = check.TrustedComment;
+    } else {
+        event["error"] = check.Error;
+    }
+    PrintLine(event);
+    if (!check.Verified) {
+        std::cerr << "vantrel-fetch: " << args.File.toStdString()
+                  << " is not a verified package: " << check.Error << "\n";
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -88,6 +130,20 @@ int main(int argc, char** argv) {
     if (!args) {
         std::cerr << "vantrel-fetch: " << error << "\n" << kUsage;
         return kExitUsage;
+    }
+    if (args->Help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    // A key that cannot be used is known before anything is downloaded.
+    std::optional<vantrel::TMinisignPublicKey> key;
+    if (args->VerifyKey) {
+        try {
+            key = vantrel::LoadMinisignPublicKeyFile(args->VerifyKey->toStdString());
+        } catch (const vantrel::TSignatureError& e) {
+            std::cerr << "vantrel-fetch: " << e.what() << "\n";
+            return kExitUsage;
+        }
     }
 
     using vantrel::TBindInfoOption;
@@ -137,5 +193,7 @@ int main(int argc, char** argv) {
     while (download.RequestCount() > 0) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    return finalResult == vantrel::platform::S_OK ? 0 : 1;
+    if (finalResult != vantrel::platform::S_OK)
+        return 1;
+    return key ? VerifyPackage(*args, download, *key) : 0;
 }

@@ -1,0 +1,61 @@
+#include "tools/fetch/PackageCheck.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/HttpClient.h"
+#include "signature/MinisignFormat.h"
+
+namespace vantrel::fetch {
+namespace {
+
+// The signature's text, or an error saying why there is none.
+bool FetchSignature(TPackageCheck& check, const std::string& userAgent, long timeOutMs,
+                    std::string& text) {
+    platform::HttpRequestOptions options;
+    options.userAgent = userAgent;
+    if (timeOutMs > 0)
+        options.receiveTimeoutMs = timeOutMs;
+    // One byte more than a signature file may have shows an over-long one.
+    options.maxBodyBytes = kMinisignMaxFileSize + 1;
+    options.extraHeaders = {"Pragma: no-cache", "Cache-Control: no-cache"};
+    std::vector<std::uint8_t> body;
+    const platform::HttpFetchResult result = platform::FetchUrl(check.SignatureUrl, body, options);
+    check.ResponseCode = result.status;
+    if (body.size() > kMinisignMaxFileSize) {
+        check.Error = "The signature " + check.SignatureUrl + " is larger than any signature file.";
+    } else if (!result.gotResponse) {
+        check.Error =
+            "The signature " + check.SignatureUrl + " could not be fetched: " + result.error + ".";
+    } else if (result.status != 200) {
+        check.Error = "The server answered " + std::to_string(result.status) +
+                      " for the signature " + check.SignatureUrl + ".";
+    } else if (!result.error.empty()) {
+        check.Error = "The signature " + check.SignatureUrl + " broke off: " + result.error + ".";
+    } else {
+        text.assign(body.begin(), body.end());
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TPackageCheck CheckDownloadedPackage(const std::string& packageUrl, const std::string& file,
+                                     const TMinisignPublicKey& key, const std::string& userAgent,
+                                     long timeOutMs) {
+    TPackageCheck check;
+    check.SignatureUrl = packageUrl + ".minisig";
+    std::string signature;
+    if (!FetchSignature(check, userAgent, timeOutMs, signature))
+        return check;
+    try {
+        check.TrustedComment = VerifyPackageFile(file, signature, key);
+        check.Verified = true;
+    } catch (const TSignatureError& e) {
+        check.Error = e.what();
+    }
+    return check;
+}
+
+}  // namespace vantrel::fetch
