@@ -136,8 +136,9 @@ TEST_F(PackageTest, HoldsTheProgramItsToolsAndItsDesktopIntegrationAndNothingEls
         expected.insert("usr/lib/vantrel/package-key.pub");
     // Test programs, benchmarks and fuzzers among them would show up here.
     EXPECT_EQ(FilesBelow(Root->path()), expected);
-    if (!key.empty())
+    if (!key.empty()) {
         EXPECT_EQ(ReadFile(Installed("usr/lib/vantrel/package-key.pub")), ReadFile(key));
+    }
     // The build tree's programs are the tests': they must not verify packages.
     EXPECT_FALSE(fs::exists(BinDir() / "package-key.pub"));
 

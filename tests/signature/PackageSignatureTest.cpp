@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -27,13 +26,8 @@ std::string PackageBytes(std::size_t size) {
     return bytes;
 }
 
-std::string TextOf(const fs::path& file) {
-    const auto bytes = ReadFile(file);
-    return {bytes.begin(), bytes.end()};
-}
-
 TMinisignPublicKey KeyFrom(const fs::path& file) {
-    return ParseMinisignPublicKey(TextOf(file));
+    return ParseMinisignPublicKey(ReadFileText(file));
 }
 
 class PackageSignatureTest : public ::testing::TestWithParam<bool> {
@@ -56,7 +50,7 @@ protected:
                        const TMinisignKeys& keys) {
         WriteFile(*Dir / name, bytes);
         MinisignSign(keys, *Dir / name, kComment, Legacy(), *Dir / (name + ".sig"));
-        return TextOf(*Dir / (name + ".sig"));
+        return ReadFileText(*Dir / (name + ".sig"));
     }
 
     static inline TempDir* Dir = nullptr;

@@ -38,6 +38,11 @@ std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string ReadFileText(const std::filesystem::path& path) {
+    const std::vector<std::uint8_t> bytes = ReadFile(path);
+    return {bytes.begin(), bytes.end()};
+}
+
 // The build's own paths, unless the environment names others (a test run
 // against an installed tree).
 static std::filesystem::path PathSetting(const char* name, const char* builtIn) {

@@ -25,6 +25,7 @@ private:
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 void WriteFile(const std::filesystem::path& path, const std::string& text);
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path);
+std::string ReadFileText(const std::filesystem::path& path);
 
 // The source tree and the build's bin directory; VANTREL_SOURCE_DIR and
 // VANTREL_BIN_DIR in the environment replace them.
