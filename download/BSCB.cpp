@@ -21,61 +21,6 @@ constexpr qint64 kMaxPutFileSize = 0x7FFFFFFF;
 // from it would be a fault, and is read in pieces of this size.
 constexpr std::uint64_t kMaxChunk = 64 * 1024 * 1024;
 
-struct TContentRange {
-    std::uint64_t First = 0;
-    std::uint64_t Last = 0;
-    std::optional<std::uint64_t> Total;  // none for "*"
-};
-
-std::optional<std::uint64_t> Number(const QByteArray& text) {
-    if (text.isEmpty() || text.size() > 19) {
-        return std::nullopt;
-    }
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-    }
-    return text.toULongLong();
-}
-
-// "bytes 1000-4999/5000", "bytes */5000" (first and last are 0 then).
-std::optional<TContentRange> ParseContentRange(const std::optional<QByteArray>& header) {
-    if (!header) {
-        return std::nullopt;
-    }
-    QByteArray text = header->trimmed();
-    if (!text.startsWith("bytes ")) {
-        return std::nullopt;
-    }
-    text = text.mid(6).trimmed();
-    const qsizetype slash = text.indexOf('/');
-    if (slash < 0) {
-        return std::nullopt;
-    }
-    TContentRange range;
-    const QByteArray span = text.left(slash);
-    const QByteArray total = text.mid(slash + 1);
-    if (total != "*") {
-        range.Total = Number(total);
-        if (!range.Total) {
-            return std::nullopt;
-        }
-    }
-    if (span == "*") {
-        return range;
-    }
-    const qsizetype dash = span.indexOf('-');
-    const auto first = Number(span.left(dash));
-    const auto last = Number(span.mid(dash + 1));
-    if (dash <= 0 || !first || !last || *last < *first) {
-        return std::nullopt;
-    }
-    range.First = *first;
-    range.Last = *last;
-    return range;
-}
-
 // A 416 means "the file is complete" only when the sizes say so; with
 // nothing recorded and no total in the answer there is nothing to compare.
 bool RangeRefusalMeansComplete(const std::optional<TResumeRecord>& resume, std::int64_t rangeBegin,

@@ -18,6 +18,18 @@ bool IsHeaderValue(const QByteArray& value) {
     return true;
 }
 
+std::optional<std::uint64_t> Number(const QByteArray& text) {
+    if (text.isEmpty() || text.size() > 19) {
+        return std::nullopt;
+    }
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+    }
+    return text.toULongLong();
+}
+
 }  // namespace
 
 QString ResumeRecordFile(const QString& fileName) {
@@ -38,12 +50,10 @@ std::optional<TResumeRecord> ReadResumeRecord(const QString& fileName) {
     TResumeRecord record;
     const QByteArray total = lines[0].mid(6);
     if (total != "-") {
-        bool ok = false;
-        const qulonglong value = total.toULongLong(&ok);
-        if (!ok || total.isEmpty() || total.front() < '0' || total.front() > '9') {
+        record.Total = Number(total);
+        if (!record.Total) {
             return std::nullopt;
         }
-        record.Total = value;
     }
     record.Validator = lines[1].mid(10);
     const QByteArray restart = lines[2].mid(8);
@@ -80,6 +90,42 @@ QByteArray ValidatorOf(const std::optional<QByteArray>& etag,
         return *lastModified;
     }
     return {};
+}
+
+std::optional<TContentRange> ParseContentRange(const std::optional<QByteArray>& header) {
+    if (!header) {
+        return std::nullopt;
+    }
+    QByteArray text = header->trimmed();
+    if (!text.startsWith("bytes ")) {
+        return std::nullopt;
+    }
+    text = text.mid(6).trimmed();
+    const qsizetype slash = text.indexOf('/');
+    if (slash < 0) {
+        return std::nullopt;
+    }
+    TContentRange range;
+    const QByteArray span = text.left(slash);
+    const QByteArray total = text.mid(slash + 1);
+    if (total != "*") {
+        range.Total = Number(total);
+        if (!range.Total) {
+            return std::nullopt;
+        }
+    }
+    if (span == "*") {
+        return range;
+    }
+    const qsizetype dash = span.indexOf('-');
+    const auto first = Number(span.left(dash));
+    const auto last = Number(span.mid(dash + 1));
+    if (dash <= 0 || !first || !last || *last < *first) {
+        return std::nullopt;
+    }
+    range.First = *first;
+    range.Last = *last;
+    return range;
 }
 
 }  // namespace vantrel

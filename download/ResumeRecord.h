@@ -40,4 +40,13 @@ void RemoveResumeRecord(const QString& fileName);
 QByteArray ValidatorOf(const std::optional<QByteArray>& etag,
                        const std::optional<QByteArray>& lastModified);
 
+// A Content-Range header: "bytes 1000-4999/5000", or "bytes */5000" (first
+// and last are 0 then). nullopt when it is not one.
+struct TContentRange {
+    std::uint64_t First = 0;
+    std::uint64_t Last = 0;
+    std::optional<std::uint64_t> Total;  // none for "*"
+};
+std::optional<TContentRange> ParseContentRange(const std::optional<QByteArray>& header);
+
 }  // namespace vantrel
