@@ -158,6 +158,10 @@ private:
     void UpdateCaption();
 
     bool BeginTransfer(bool DeleteOld);
+    // Signed packages (MainVerification.cpp).
+    void VerifyTransferredPackage();
+    bool VerifyBeforeInstalling();
+    void RejectPackage(const QString& reason);
     void StartPendingResume();
     void NotifyDownloadComplete();
     bool RunInstaller();
@@ -191,6 +195,9 @@ private:
     // A resume asked for while a cancelled transfer had not yet reported its
     // end: started once it has, so that two transfers never share a file.
     bool FResumePending = false;
+    // A finished transfer waits for its signature check, which runs once
+    // the component has reported every end of it.
+    bool FVerifyPending = false;
 };
 
 }  // namespace vantrel

@@ -12,6 +12,7 @@
 
 #include "controller/MainParts.h"
 #include "controller/PackageTransfer.h"
+#include "controller/PackageVerification.h"
 #include "controller/ScrollBox.h"
 #include "controls/LabelProgressBar.h"
 #include "controls/SpecialFrame.h"
@@ -48,8 +49,7 @@ void TfVantrelMain::DiscardStaleDownload() {
     UpdateState.Status = StatusNone;
     if (!FTempDirError.empty())
         return;
-    std::error_code ignored;
-    std::filesystem::remove(TemporaryPackageFile(FTempDir), ignored);
+    RemovePackageFiles(FTempDir);
 }
 
 void TfVantrelMain::ShowOfferedState() {
@@ -187,10 +187,8 @@ bool TfVantrelMain::BeginTransfer(bool DeleteOld) {
         if (!FTempDirError.empty())
             throw std::runtime_error(FTempDirError);
         CheckPackageURL(url, Repository);
-        if (DeleteOld) {
-            std::error_code ignored;
-            std::filesystem::remove(file, ignored);
-        }
+        if (DeleteOld)
+            RemovePackageFiles(FTempDir);
         FTransferIdle = false;
         FCloseRequested = false;
         IEDownload->Download(QString::fromLocal8Bit(url), QString::fromLocal8Bit(file));
@@ -228,7 +226,12 @@ void TfVantrelMain::IEDownloadComplete(TBSCB* Sender, TStream* Stream, platform:
         case TCompletionAction::Downloaded:
             if (Stream != nullptr && Result == platform::S_OK)
                 ProgressBar->SetPosition(ClampToInt32(Stream->Size()));
-            SetDownloadedState();
+            if (PackageVerificationWanted()) {
+                FVerifyPending = true;
+                QTimer::singleShot(0, this, &TfVantrelMain::VerifyTransferredPackage);
+            } else {
+                SetDownloadedState();
+            }
             break;
         case TCompletionAction::Nothing:
             break;
@@ -268,6 +271,8 @@ bool TfVantrelMain::RunInstaller() {
         ShowErrorMessage(QString::fromUtf8(FTempDirError));
         return false;
     }
+    if (!VerifyBeforeInstalling())
+        return false;
     const TInstallResult result = vantrel::RunInstaller(FTempDir, Repository);
     if (result.Started)
         return true;

@@ -63,6 +63,10 @@ std::vector<TSourceText> MakeSourceTexts() {
              "message box when installing; %s is the package's path and the system's reason"),
         text(kPackageMissing, "message box when installing; %s is the package's path"),
         text(kPackageOpenFailed, "message box when installing; %s is the package's path"),
+        text(kPackageNotVerified,
+             "message box when a package's signature does not verify; %s is the reason"),
+        text(kSignatureUnavailable,
+             "message box when a package's signature cannot be had; %s is the reason"),
         text(kErrorTitle, "error dialog heading of a one-line error"),
         {ViewDownloadsCaption(), "error dialog link to the vendor's download page"},
     };

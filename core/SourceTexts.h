@@ -91,6 +91,13 @@ inline constexpr std::string_view kPackageMissing =
     "The downloaded package %s is missing. Please download the new version again.";
 inline constexpr std::string_view kPackageOpenFailed =
     "The downloaded package %s could not be opened.";
+// Signed packages: %s is the reason in English.
+inline constexpr std::string_view kPackageNotVerified =
+    "The downloaded package could not be verified and was not installed. It has been deleted. "
+    "%s";
+inline constexpr std::string_view kSignatureUnavailable =
+    "The downloaded package cannot be installed yet because its signature could not be "
+    "checked. Click Resume to try again. %s";
 
 // The error dialog's heading for an error text of a single line.
 inline constexpr std::string_view kErrorTitle = "Error";

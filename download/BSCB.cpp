@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "download/TransferTexts.h"
 
@@ -15,6 +17,33 @@ namespace {
 
 // A put body is read whole into memory; anything this size is not a form.
 constexpr qint64 kMaxPutFileSize = 0x7FFFFFFF;
+// The binding holds at most a few network bursts; a larger count than this
+// from it would be a fault, and is read in pieces of this size.
+constexpr std::uint64_t kMaxChunk = 64 * 1024 * 1024;
+
+// A 416 means "the file is complete" only when the sizes say so; with
+// nothing recorded and no total in the answer there is nothing to compare.
+bool RangeRefusalMeansComplete(const std::optional<TResumeRecord>& resume, std::int64_t rangeBegin,
+                               const std::optional<QByteArray>& contentRange) {
+    const auto begin = static_cast<std::uint64_t>(rangeBegin);
+    const bool recorded = resume && resume->Total;
+    if (recorded && *resume->Total != begin) {
+        return false;
+    }
+    const auto answered = ParseContentRange(contentRange);
+    return !answered || !answered->Total || *answered->Total == begin;
+}
+
+// The event's figures are 32-bit and the window's bar takes them as signed;
+// a package over 2 GiB is reported in coarser units, both figures alike, so
+// that their ratio (the percentage) stays right.
+void ScaleToInt32(std::uint64_t& progress, std::uint64_t& max) {
+    constexpr std::uint64_t kLimit = 0x7FFFFFFF;
+    while (progress > kLimit || max > kLimit) {
+        progress >>= 1;
+        max >>= 1;
+    }
+}
 
 }  // namespace
 
@@ -151,7 +180,11 @@ bool TBSCB::ApplyResume() {
     } else if (action == 2) {
         return false;
     } else {
-        FInfo.RangeBegin = static_cast<std::int32_t>(file.size());
+        FInfo.RangeBegin = file.size();
+        FResume = ReadResumeRecord(FInfo.FileName);
+        if (FResume && FResume->Restart) {
+            FInfo.RangeBegin = 0;
+        }
     }
     return true;
 }
@@ -168,6 +201,12 @@ QString TBSCB::BuildHeaderText() const {
             text += QString::number(FInfo.RangeEnd);
         }
         text += QStringLiteral("\r\n");
+        // A server whose package is no longer the one this file began as
+        // answers with all of the new one instead of a part.
+        if (FResume && FInfo.RangeBegin != 0 && !FResume->Validator.isEmpty()) {
+            text += QStringLiteral("If-Range: ") + QString::fromLatin1(FResume->Validator) +
+                    QStringLiteral("\r\n");
+        }
     }
     if (!FInfo.HeaderLines.isEmpty() && !FInfo.HeaderLines.first().isEmpty()) {
         for (const QString& line : FInfo.HeaderLines) {
@@ -212,66 +251,126 @@ HRESULT TBSCB::BeginningTransaction(const QString& url, const QString& headers,
 
 // ---- Response ------------------------------------------------------------
 
-bool TBSCB::ContentRangeStartsAt(std::int64_t begin) const {
-    const auto header = FBinding ? FBinding->ResponseHeader("Content-Range") : std::nullopt;
-    if (!header) {
+// An empty answer to a resume is the package only when the file already
+// holds all of it.
+bool TBSCB::AcceptEmptyAnswer() const {
+    return FInfo.RangeBegin != 0 && FResume && FResume->Total &&
+           *FResume->Total == static_cast<std::uint64_t>(FInfo.RangeBegin);
+}
+
+// The server disagrees with the partial file: the next request starts over.
+void TBSCB::GiveUpPartialFile() {
+    TResumeRecord record = FResume.value_or(TResumeRecord{});
+    record.Restart = true;
+    WriteResumeRecord(FInfo.FileName, record);
+}
+
+bool TBSCB::CreateOutput() {
+    // The old record must never describe the new file's bytes.
+    RemoveResumeRecord(FInfo.FileName);
+    FFileStream = std::make_unique<TFileStream>(FInfo.FileName, TFileStream::TMode::CreateNew);
+    if (!FFileStream->IsOpen()) {
+        FFileStream.reset();
+        FOutputFailure = STG_E_CANTSAVE;
         return false;
     }
-    // "bytes 1000-4999/5000"
-    QByteArray text = header->trimmed();
-    if (!text.startsWith("bytes ")) {
-        return false;
+    // Without a record a later resume still works, only unguarded.
+    WriteResumeRecord(FInfo.FileName, {FTotal,
+                                       ValidatorOf(FBinding->ResponseHeader("ETag"),
+                                                   FBinding->ResponseHeader("Last-Modified")),
+                                       false});
+    return true;
+}
+
+// A 206 continues the file only when it starts where the file ends and is a
+// part of the package the file began as.
+HRESULT TBSCB::AcceptPart() {
+    const auto range = ParseContentRange(FBinding->ResponseHeader("Content-Range"));
+    if (!range || range->First != static_cast<std::uint64_t>(FInfo.RangeBegin)) {
+        FOutputFailure = INET_E_DOWNLOAD_FAILURE;
+        return E_ABORT;
     }
-    text = text.mid(6).trimmed();
-    const qsizetype dash = text.indexOf('-');
-    if (dash <= 0) {
-        return false;
+    const bool totalKnown = FResume && FResume->Total;
+    const std::uint64_t known = totalKnown ? *FResume->Total : 0;
+    if (!range->Total || range->Last >= *range->Total || (totalKnown && known != *range->Total)) {
+        if (FInfo.RangeBegin != 0) {
+            GiveUpPartialFile();
+        }
+        FOutputFailure = INET_E_DOWNLOAD_FAILURE;
+        return E_ABORT;
     }
-    bool ok = false;
-    const qlonglong first = text.left(dash).toLongLong(&ok);
-    return ok && first == begin;
+    FTotal = range->Total;
+    if (FInfo.RangeBegin == 0) {
+        return CreateOutput() ? S_OK : E_ABORT;
+    }
+    FFileStream = std::make_unique<TFileStream>(FInfo.FileName, TFileStream::TMode::AppendExisting);
+    if (!FFileStream->IsOpen()) {
+        FFileStream.reset();
+        FOutputFailure = STG_E_CANTSAVE;
+        return E_ABORT;
+    }
+    if (!FResume || !FResume->Total) {
+        // A file from before records were kept: guard its further resumes.
+        const QByteArray validator = ValidatorOf(FBinding->ResponseHeader("ETag"),
+                                                 FBinding->ResponseHeader("Last-Modified"));
+        WriteResumeRecord(FInfo.FileName, {FTotal, validator, false});
+    }
+    return S_OK;
 }
 
 HRESULT TBSCB::OpenOutput(std::uint32_t status) {
     if (FInfo.FileName.isEmpty()) {
         return S_OK;
     }
-    auto mode = TFileStream::TMode::CreateNew;
-    if (FInfo.RangeBegin != 0) {
-        if (status == 206) {
-            // Only a part that starts where the file ends continues it.
-            if (!ContentRangeStartsAt(FInfo.RangeBegin)) {
-                FOutputFailure = INET_E_DOWNLOAD_FAILURE;
-                return E_ABORT;
-            }
-            mode = TFileStream::TMode::AppendExisting;
-        } else {
-            // The whole package: written from its first byte.
-            FInfo.RangeBegin = 0;
-        }
+    FEndMarked = FBinding->Chunked();
+    if (status == 206) {
+        return AcceptPart();
     }
-    FFileStream = std::make_unique<TFileStream>(FInfo.FileName, mode);
-    if (!FFileStream->IsOpen()) {
-        FFileStream.reset();
-        FOutputFailure = STG_E_CANTSAVE;
-        return E_ABORT;
+    // The whole package, from its first byte.
+    FInfo.RangeBegin = 0;
+    FTotal = FBinding->ContentLength();
+    if (QFileInfo(FInfo.FileName).size() > 0) {
+        FCreatePending = true;
+        return S_OK;
     }
-    return S_OK;
+    return CreateOutput() ? S_OK : E_ABORT;
 }
 
 HRESULT TBSCB::OnResponse(std::uint32_t responseCode, const QString& responseHeaders,
                           const QString& requestHeaders, QString& additionalRequestHeaders) {
     ResponseCode = responseCode;
+    if (responseCode == 416 && !FInfo.FileName.isEmpty() && FInfo.RangeBegin != 0 &&
+        !RangeRefusalMeansComplete(FResume, FInfo.RangeBegin,
+                                   FBinding->ResponseHeader("Content-Range"))) {
+        GiveUpPartialFile();
+        FOutputFailure = INET_E_DOWNLOAD_FAILURE;
+        return E_ABORT;
+    }
     // An error page is never the package, whether the server or the client
     // is at fault, and even when it is empty.
     if (responseCode >= 400 && responseCode <= 599) {
         FireComplete(nullptr, E_ABORT);
         return E_ABORT;
     }
+    // A redirect that ends here (no Location) is a page about the package,
+    // never the package.
+    if (responseCode >= 300 && responseCode <= 399) {
+        FOutputFailure = INET_E_DOWNLOAD_FAILURE;
+        return E_ABORT;
+    }
     const auto length = FBinding ? FBinding->ContentLength() : std::nullopt;
     if (length && *length == 0) {
-        FireComplete(nullptr, S_OK);
-        return E_ABORT;
+        if (FInfo.FileName.isEmpty()) {
+            FireComplete(nullptr, S_OK);
+            return E_ABORT;
+        }
+        // Into a file, nothing is not a package: the answer only confirms
+        // a file that is complete already.
+        if (!AcceptEmptyAnswer()) {
+            FOutputFailure = INET_E_DOWNLOAD_FAILURE;
+            return E_ABORT;
+        }
+        FAlreadyComplete = true;
     }
     if (FOwner->Cancelled()) {
         FireComplete(nullptr, E_ABORT);
@@ -282,13 +381,16 @@ HRESULT TBSCB::OnResponse(std::uint32_t responseCode, const QString& responseHea
         result = FOwner->OnResponse(this, responseCode, responseHeaders, requestHeaders,
                                     additionalRequestHeaders);
     }
+    if (FAlreadyComplete) {
+        return result;
+    }
     const HRESULT opened = OpenOutput(responseCode);
     return Failed(opened) ? opened : result;
 }
 
 // ---- Transfer ------------------------------------------------------------
 
-HRESULT TBSCB::OnProgress(std::uint32_t progress, std::uint32_t progressMax,
+HRESULT TBSCB::OnProgress(std::uint64_t progress, std::uint64_t progressMax,
                           std::uint32_t statusCode, const QString& statusText) {
     if (FOwner->Cancelled()) {
         AbortBinding();
@@ -301,8 +403,12 @@ HRESULT TBSCB::OnProgress(std::uint32_t progress, std::uint32_t progressMax,
     }
     Redirecting = statusCode == BINDSTATUS_REDIRECTING;
     if (FOwner->OnProgress) {
-        const auto begin = static_cast<std::uint32_t>(FInfo.RangeBegin);
-        FOwner->OnProgress(this, progress + begin, progressMax + begin, statusCode, statusText,
+        const auto begin = static_cast<std::uint64_t>(FInfo.RangeBegin);
+        std::uint64_t shown = progress + begin;
+        std::uint64_t shownMax = progressMax + begin;
+        ScaleToInt32(shown, shownMax);
+        FOwner->OnProgress(this, static_cast<std::uint32_t>(shown),
+                           static_cast<std::uint32_t>(shownMax), statusCode, statusText,
                            texts.ElapsedTime, texts.Speed, texts.EstimatedTime);
     }
     return S_OK;
@@ -316,6 +422,13 @@ void TBSCB::WriteOutput(const std::uint8_t* buffer, std::uint32_t length) {
         FMemoryStream->Write(buffer, length);
         return;
     }
+    if (FCreatePending) {
+        FCreatePending = false;
+        if (!CreateOutput()) {
+            AbortBinding();
+            return;
+        }
+    }
     if (!FFileStream || FFileStream->Write(buffer, length) != length) {
         // A package with a hole in it must not complete as downloaded.
         FOutputFailure = STG_E_CANTSAVE;
@@ -323,7 +436,7 @@ void TBSCB::WriteOutput(const std::uint8_t* buffer, std::uint32_t length) {
     }
 }
 
-HRESULT TBSCB::OnDataAvailable(std::uint32_t flags, std::uint32_t size, std::uint32_t mediumType,
+HRESULT TBSCB::OnDataAvailable(std::uint32_t flags, std::uint64_t size, std::uint32_t mediumType,
                                TBindStream* stream) {
     if (!FStartTime.isValid()) {
         FStartTime.start();
@@ -338,7 +451,7 @@ HRESULT TBSCB::OnDataAvailable(std::uint32_t flags, std::uint32_t size, std::uin
     if ((flags & BSCF_FIRSTDATANOTIFICATION) && !FDataStream && mediumType == TYMED_ISTREAM) {
         FDataStream = stream;
     }
-    const std::uint32_t chunk = size - BytesRead;
+    const auto chunk = static_cast<std::uint32_t>(std::min(size - BytesRead, kMaxChunk));
     if (chunk == 0 || !FDataStream) {
         return S_OK;
     }
@@ -374,6 +487,7 @@ HRESULT TBSCB::OnStopBinding(HRESULT result, const QString& /*error*/) {
     if (FOutputFailure != S_OK) {
         result = FOutputFailure;
     }
+    result = CheckFileComplete(result);
     if (!FInfo.FileName.isEmpty()) {
         if (FFileStream) {
             FFileStream->Seek(0);
@@ -390,6 +504,22 @@ HRESULT TBSCB::OnStopBinding(HRESULT result, const QString& /*error*/) {
         FOwner->RemoveRequest(this);
     }
     return S_OK;
+}
+
+HRESULT TBSCB::CheckFileComplete(HRESULT result) const {
+    if (result != S_OK || FInfo.FileName.isEmpty() || FAlreadyComplete) {
+        return result;
+    }
+    // A body that ended early pauses, and the next resume continues it.
+    if (!FFileStream) {
+        return INET_E_DOWNLOAD_FAILURE;
+    }
+    if (FTotal) {
+        return static_cast<std::uint64_t>(FFileStream->Size()) == *FTotal ? S_OK
+                                                                          : INET_E_DOWNLOAD_FAILURE;
+    }
+    // Without a length only a marked end tells a whole body from a cut one.
+    return FEndMarked ? S_OK : INET_E_DOWNLOAD_FAILURE;
 }
 
 // ---- Credentials, window, security ----------------------------------------

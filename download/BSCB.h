@@ -7,8 +7,10 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 #include "download/IEDownload.h"
+#include "download/ResumeRecord.h"
 #include "download/Streams.h"
 #include "platform/qt/UrlBinding.h"
 
@@ -32,11 +34,11 @@ public:
     HRESULT OnStartBinding(const std::shared_ptr<platform::TBinding>& binding) override;
     HRESULT GetPriority() override;
     HRESULT OnLowResource() override { return platform::S_OK; }
-    HRESULT OnProgress(std::uint32_t progress, std::uint32_t progressMax, std::uint32_t statusCode,
+    HRESULT OnProgress(std::uint64_t progress, std::uint64_t progressMax, std::uint32_t statusCode,
                        const QString& statusText) override;
     HRESULT OnStopBinding(HRESULT result, const QString& error) override;
     HRESULT GetBindInfo(std::uint32_t& bindFlags, platform::TBindInfo& info) override;
-    HRESULT OnDataAvailable(std::uint32_t flags, std::uint32_t size, std::uint32_t mediumType,
+    HRESULT OnDataAvailable(std::uint32_t flags, std::uint64_t size, std::uint32_t mediumType,
                             platform::TBindStream* stream) override;
     HRESULT OnObjectAvailable() override { return platform::S_OK; }
     HRESULT BeginningTransaction(const QString& url, const QString& headers, std::uint32_t reserved,
@@ -54,11 +56,16 @@ private:
     bool ApplyResume();  // false: the handler asked to abort
     QString BuildHeaderText() const;
     void ArmTimeOut();
-    // Response: opening the output.
+    // Response: what it announces, and opening the output.
+    bool AcceptEmptyAnswer() const;
     HRESULT OpenOutput(std::uint32_t status);
-    bool ContentRangeStartsAt(std::int64_t begin) const;
+    HRESULT AcceptPart();
+    void GiveUpPartialFile();
+    bool CreateOutput();
     bool ReadPutFile(std::vector<std::uint8_t>& body) const;
     void WriteOutput(const std::uint8_t* buffer, std::uint32_t length);
+    // Stop: a file transfer counts only when the whole package is on disk.
+    HRESULT CheckFileComplete(HRESULT result) const;
 
     TInfo FInfo;
     TIEDownload* FOwner;
@@ -71,7 +78,18 @@ private:
     QElapsedTimer FStartTime;  // invalid until the first data notification
     bool TimedOut = false;
     bool Redirecting = false;
-    std::uint32_t BytesRead = 0;
+    std::uint64_t BytesRead = 0;
+    // The record of the partial file being resumed (none for a fresh file).
+    std::optional<TResumeRecord> FResume;
+    // The package's total as this response announced it.
+    std::optional<std::uint64_t> FTotal;
+    // The body's end is marked (chunked), so curl's success means all of it.
+    bool FEndMarked = false;
+    // The file is replaced by the new body once its first bytes arrive, so
+    // an answer that brings none leaves the partial file as it was.
+    bool FCreatePending = false;
+    // An empty answer to a resume whose file is already complete.
+    bool FAlreadyComplete = false;
     // Set when the output could not be opened or written; it replaces the
     // binding's result, so that such a request never ends as a success.
     HRESULT FOutputFailure = platform::S_OK;

@@ -115,8 +115,9 @@ struct TInfo {
     QString ExtraInfo;
     QString Descriptor;
     QString UserAgent;
-    std::int32_t RangeBegin = 0;
-    std::int32_t RangeEnd = 0;
+    // 64-bit: a partial file may hold more than 2 GiB.
+    std::int64_t RangeBegin = 0;
+    std::int64_t RangeEnd = 0;
     bool InheritHandle = false;
     std::uint32_t Verb = 0;
     std::uint32_t BindFlags = 0;

@@ -45,8 +45,8 @@ QString SpeedText(double kilobytesPerSecond, const QLocale& locale) {
     return text + QStringLiteral(" kb/sec");
 }
 
-TTransferTexts MakeTransferTexts(std::int64_t elapsedMs, std::uint32_t progress,
-                                 std::uint32_t progressMax, const QLocale& locale) {
+TTransferTexts MakeTransferTexts(std::int64_t elapsedMs, std::uint64_t progress,
+                                 std::uint64_t progressMax, const QLocale& locale) {
     TTransferTexts texts;
     if (elapsedMs < 0) {
         // Nothing has arrived yet: no rate to speak of.

@@ -25,8 +25,8 @@ struct TTransferTexts {
 };
 
 // `elapsedMs` is the time since the first data arrived, negative before.
-TTransferTexts MakeTransferTexts(std::int64_t elapsedMs, std::uint32_t progress,
-                                 std::uint32_t progressMax,
+TTransferTexts MakeTransferTexts(std::int64_t elapsedMs, std::uint64_t progress,
+                                 std::uint64_t progressMax,
                                  const QLocale& locale = QLocale::system());
 
 }  // namespace vantrel

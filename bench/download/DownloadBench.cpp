@@ -1,7 +1,10 @@
 // A package from loopback nginx into a file: the download component (run as
 // vantrel-fetch) against `curl -o` of the same URL in the same run, for
-// throughput and peak memory; and the component's peak memory for a small
+// throughput and peak memory; the same for a resume of a half-downloaded
+// file guarded by If-Range; and the component's peak memory for a small
 // package against a large one, which should not differ.
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "bench/support/ChildRun.h"
+#include "download/ResumeRecord.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
 
@@ -54,6 +58,37 @@ TRunResult Curl(const std::string& url, const fs::path& out) {
     return RunChild({"/usr/bin/curl", "-s", "-o", out.string(), url});
 }
 
+// nginx's ETag: the modification time and the size in hexadecimal.
+std::string NginxETag(const fs::path& path) {
+    struct stat info {};
+    stat(path.c_str(), &info);
+    char tag[64];
+    std::snprintf(tag, sizeof tag, "\"%lx-%lx\"", static_cast<unsigned long>(info.st_mtime),
+                  static_cast<unsigned long>(info.st_size));
+    return tag;
+}
+
+// The first half of the package, as a paused download leaves it.
+void WriteHalf(const fs::path& package, const fs::path& out) {
+    fs::remove(out);
+    fs::copy_file(package, out);
+    fs::resize_file(out, fs::file_size(package) / 2);
+}
+
+TRunResult FetchResume(const std::string& url, const fs::path& package, const fs::path& out) {
+    WriteHalf(package, out);
+    vantrel::WriteResumeRecord(QString::fromStdString(out.string()),
+                               {fs::file_size(package), NginxETag(package).c_str(), false});
+    return RunChild(
+        {(BinDir() / "vantrel-fetch").string(), url, out.string(), "--timeout", "30000"});
+}
+
+TRunResult CurlResume(const std::string& url, const fs::path& package, const fs::path& out) {
+    WriteHalf(package, out);
+    return RunChild({"/usr/bin/curl", "-s", "-C", "-", "-H", "If-Range: " + NginxETag(package),
+                     "-o", out.string(), url});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,6 +123,22 @@ int main(int argc, char** argv) {
             peak = std::max(peak, r.PeakKiB);
         }
     }
+    double bestFetchResume = 1e9, bestCurlResume = 1e9;
+    const fs::path bigFile = served / "packages" / "p512";
+    for (int round = 0; round < rounds; ++round) {
+        for (int which = 0; which < 2; ++which) {
+            const bool fetchFirst = (round % 2 == 0) == (which == 0);
+            const TRunResult r =
+                fetchFirst ? FetchResume(big, bigFile, out) : CurlResume(big, bigFile, out);
+            if (r.ExitCode != 0 || fs::file_size(out) != 512 * kMiB) {
+                std::fprintf(stderr, "%s resume failed (exit %d)\n", fetchFirst ? "fetch" : "curl",
+                             r.ExitCode);
+                return 1;
+            }
+            double& best = fetchFirst ? bestFetchResume : bestCurlResume;
+            best = std::min(best, r.Seconds);
+        }
+    }
     const TRunResult small64 = Fetch(small, out);
     const TRunResult big512 = Fetch(big, out);
 
@@ -97,6 +148,11 @@ int main(int argc, char** argv) {
     std::printf("  curl -o                  : %7.1f MiB/s  peak RSS %6ld KiB\n", 512 / bestCurl,
                 curlPeak);
     std::printf("  throughput ratio component/curl: %.2f (goal >= 0.90)\n", bestCurl / bestFetch);
+    std::printf("resume of the second 256 MiB with If-Range, best of %d\n", rounds);
+    std::printf("  component (vantrel-fetch): %7.1f MiB/s\n", 256 / bestFetchResume);
+    std::printf("  curl -C - -H If-Range     : %7.1f MiB/s\n", 256 / bestCurlResume);
+    std::printf("  throughput ratio component/curl: %.2f (goal >= 1.00)\n",
+                bestCurlResume / bestFetchResume);
     std::printf(
         "component peak RSS: 64 MiB package %ld KiB, 512 MiB package %ld KiB (ratio %.2f)\n",
         small64.PeakKiB, big512.PeakKiB,

@@ -1,12 +1,16 @@
 #include "platform/qt/UrlBinding.h"
 
+#include "platform/TlsTrust.h"
+
 #include <curl/curl.h>
 
 #include <QSocketNotifier>
 #include <QUrl>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <limits>
 
 namespace vantrel::platform {
 
@@ -33,6 +37,13 @@ HRESULT ResultOfCurl(CURLcode code) {
             return INET_E_RESOURCE_NOT_FOUND;
         case CURLE_OPERATION_TIMEDOUT:
             return INET_E_CONNECTION_TIMEOUT;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+            return INET_E_SECURITY_PROBLEM;
         case CURLE_UNSUPPORTED_PROTOCOL:
             return INET_E_UNKNOWN_PROTOCOL;
         case CURLE_OUT_OF_MEMORY:
@@ -181,8 +192,7 @@ void TBinding::ScheduleFinish(HRESULT result) {
 
 void TBinding::Progress(std::uint32_t status, const QString& text) {
     if (FCallback && !FAborted) {
-        FCallback->OnProgress(static_cast<std::uint32_t>(FReceived), ContentLength().value_or(0),
-                              status, text);
+        FCallback->OnProgress(FReceived, ContentLength().value_or(0), status, text);
     }
 }
 
@@ -265,9 +275,12 @@ bool TBinding::SetUpTransfer(const QString& additionalHeaders, const QString& us
     curl_easy_setopt(FEasy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(FEasy, CURLOPT_WRITEFUNCTION, &TBinding::WriteCallback);
     curl_easy_setopt(FEasy, CURLOPT_WRITEDATA, this);
-    if (FBindFlags & BINDF_IGNORESECURITYPROBLEM) {
-        curl_easy_setopt(FEasy, CURLOPT_SSL_VERIFYPEER, 0L);
-        curl_easy_setopt(FEasy, CURLOPT_SSL_VERIFYHOST, 0L);
+    // BINDF_IGNORESECURITYPROBLEM is not honoured: a forged certificate
+    // would let anyone on the path replace the package.
+    curl_easy_setopt(FEasy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(FEasy, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (const char* caFile = CaFileOverride()) {
+        curl_easy_setopt(FEasy, CURLOPT_CAINFO, caFile);
     }
     if (!isGet) {
         if (FInfo.BindVerb == BINDVERB_PUT) {
@@ -350,8 +363,7 @@ void TBinding::DeliverData(bool final) {
         FFirstData = false;
         FAnnounced = FReceived;
         if (FCallback && !FAborted) {
-            FCallback->OnDataAvailable(flags, static_cast<std::uint32_t>(FAnnounced), TYMED_ISTREAM,
-                                       &FStream);
+            FCallback->OnDataAvailable(flags, FAnnounced, TYMED_ISTREAM, &FStream);
         }
         if (final || !FLastProgress.isValid() || FLastProgress.elapsed() >= kProgressIntervalMs) {
             FLastProgress.start();
@@ -454,17 +466,24 @@ std::optional<QByteArray> TBinding::ResponseHeader(const QByteArray& name) const
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> TBinding::ContentLength() const {
+std::optional<std::uint64_t> TBinding::ContentLength() const {
     const auto text = ResponseHeader("Content-Length");
     if (!text) {
         return std::nullopt;
     }
     bool ok = false;
     const qulonglong value = text->toULongLong(&ok);
-    if (!ok || value > 0xFFFFFFFFull) {
+    // Signs and the like are not a length.
+    if (!ok || text->isEmpty() || !std::isdigit(static_cast<unsigned char>(text->front())) ||
+        value > static_cast<qulonglong>(std::numeric_limits<std::int64_t>::max())) {
         return std::nullopt;
     }
-    return static_cast<std::uint32_t>(value);
+    return value;
+}
+
+bool TBinding::Chunked() const {
+    const auto encoding = ResponseHeader("Transfer-Encoding");
+    return encoding && encoding->toLower().contains("chunked");
 }
 
 bool TBinding::Respond() {

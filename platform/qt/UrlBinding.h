@@ -40,6 +40,8 @@ enum TBindStatus : std::uint32_t {
 inline constexpr std::uint32_t BINDF_ASYNCHRONOUS = 0x1;
 inline constexpr std::uint32_t BINDF_OFFLINEOPERATION = 0x8;
 inline constexpr std::uint32_t BINDF_GETNEWESTVERSION = 0x10;
+// Accepted but without effect: the certificate and host name of an https
+// server are always checked, since the client runs what it downloads.
 inline constexpr std::uint32_t BINDF_IGNORESECURITYPROBLEM = 0x100;
 inline constexpr std::uint32_t BINDF_RESYNCHRONIZE = 0x200;
 inline constexpr std::uint32_t BINDF_PRAGMA_NO_CACHE = 0x2000;
@@ -105,13 +107,14 @@ public:
     virtual HRESULT OnStartBinding(const std::shared_ptr<TBinding>& binding) = 0;
     virtual HRESULT GetPriority() = 0;
     virtual HRESULT OnLowResource() = 0;
-    virtual HRESULT OnProgress(std::uint32_t progress, std::uint32_t progressMax,
+    // Byte counts are 64-bit: a package may be larger than 4 GiB.
+    virtual HRESULT OnProgress(std::uint64_t progress, std::uint64_t progressMax,
                                std::uint32_t statusCode, const QString& statusText) = 0;
     virtual HRESULT OnStopBinding(HRESULT result, const QString& error) = 0;
     virtual HRESULT GetBindInfo(std::uint32_t& bindFlags, TBindInfo& info) = 0;
     // `size` is the cumulative count of bytes available; `stream` is handed
     // over with the first notification (medium type stream).
-    virtual HRESULT OnDataAvailable(std::uint32_t flags, std::uint32_t size,
+    virtual HRESULT OnDataAvailable(std::uint32_t flags, std::uint64_t size,
                                     std::uint32_t mediumType, TBindStream* stream) = 0;
     virtual HRESULT OnObjectAvailable() = 0;
     virtual HRESULT BeginningTransaction(const QString& url, const QString& headers,
@@ -168,7 +171,10 @@ public:
     // The final response's headers (case-insensitive names).
     std::optional<QByteArray> ResponseHeader(const QByteArray& name) const;
     // Content-Length as a number, when the header is there and numeric.
-    std::optional<std::uint32_t> ContentLength() const;
+    std::optional<std::uint64_t> ContentLength() const;
+    // Whether the body came in chunks: then its end is marked, and curl
+    // fails a chunked body that was cut off.
+    bool Chunked() const;
 
     // The start; used by TUrlMoniker.
     HRESULT Start();

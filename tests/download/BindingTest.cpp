@@ -21,7 +21,7 @@ public:
     }
     HRESULT GetPriority() override { return S_OK; }
     HRESULT OnLowResource() override { return S_OK; }
-    HRESULT OnProgress(std::uint32_t progress, std::uint32_t max, std::uint32_t status,
+    HRESULT OnProgress(std::uint64_t progress, std::uint64_t max, std::uint32_t status,
                        const QString&) override {
         if (status == BINDSTATUS_DOWNLOADINGDATA) {
             ++Downloading;
@@ -40,7 +40,7 @@ public:
         flags = BINDF_ASYNCHRONOUS;
         return S_OK;
     }
-    HRESULT OnDataAvailable(std::uint32_t flags, std::uint32_t size, std::uint32_t medium,
+    HRESULT OnDataAvailable(std::uint32_t flags, std::uint64_t size, std::uint32_t medium,
                             TBindStream* stream) override {
         if (Calls.back() != "data") {
             Calls.push_back("data");
@@ -53,7 +53,7 @@ public:
         EXPECT_GE(size, LastSize);
         LastSize = size;
         std::vector<char> buffer(size);
-        while (std::uint32_t n = Stream->Read(buffer.data(), size)) {
+        while (std::uint32_t n = Stream->Read(buffer.data(), static_cast<std::uint32_t>(size))) {
             Received.append(buffer.data(), n);
         }
         if (AbortInData) {
@@ -97,9 +97,10 @@ public:
     std::vector<HRESULT> Results;
     std::string Received;
     TBindStream* Stream = nullptr;
-    std::uint32_t Code = 0, LastSize = 0, LastProgress = 0, LastMax = 0;
+    std::uint32_t Code = 0;
+    std::uint64_t LastSize = 0, LastProgress = 0, LastMax = 0;
     int Downloading = 0, FirstFlagCount = 0;
-    std::optional<std::uint32_t> ContentLength;
+    std::optional<std::uint64_t> ContentLength;
     std::optional<QByteArray> AcceptRanges;
     bool AbortInResponse = false, AbortInData = false;
 };
@@ -116,7 +117,7 @@ TEST(UrlBinding, NotifiesInOrderAndStopsOnce) {
     EXPECT_EQ(callback.Received, server.Package());
     EXPECT_EQ(callback.FirstFlagCount, 1);
     EXPECT_EQ(callback.Code, 200u);
-    EXPECT_EQ(callback.ContentLength, std::optional<std::uint32_t>(kPackageSize));
+    EXPECT_EQ(callback.ContentLength, std::optional<std::uint64_t>(kPackageSize));
     EXPECT_EQ(callback.AcceptRanges, std::optional<QByteArray>("bytes"));
     EXPECT_EQ(callback.LastProgress, kPackageSize);
     EXPECT_EQ(callback.LastMax, kPackageSize);

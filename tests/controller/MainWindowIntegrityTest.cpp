@@ -1,0 +1,345 @@
+// The real window and download component against servers and proxies that
+// misbehave, in a build that verifies packages: each row serves a package and
+// its signature (made by the real minisign) its own way. Whatever happens,
+// the installer is only ever given the vendor's package, byte for byte, and
+// the completion notice goes out only for a package that verified.
+#include <QTest>
+
+#include <fstream>
+#include <sstream>
+
+#include "download/ResumeRecord.h"
+#include "tests/controller/MainWindowFixture.h"
+#include "tests/support/Minisign.h"
+#include "tests/support/ScriptedServer.h"
+
+namespace vantrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Bytes(std::size_t size, unsigned seed) {
+    std::string data(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        data[i] = static_cast<char>((i * seed + i / 253) & 0xFF);
+    return data;
+}
+
+const std::string kPackage = Bytes(kPackageBytes, 7);
+const std::string kOther = Bytes(kPackageBytes, 11);  // the next release, same size
+
+std::string Answer(const std::string& status, const std::string& headers, const std::string& body) {
+    return "HTTP/1.1 " + status + "\r\n" + headers + "\r\n" + body;
+}
+
+// A server that honours Range and If-Range (unless told to ignore it) for
+// `data` under `etag`.
+std::function<std::string(const std::string&)> Ranged(const std::string& data,
+                                                      const std::string& etag,
+                                                      bool ignoreIfRange = false) {
+    return [=](const std::string& head) {
+        const std::string range = ScriptedServer::Header(head, "Range");
+        const std::string ifRange = ScriptedServer::Header(head, "If-Range");
+        const std::string tag = "ETag: " + etag + "\r\n";
+        if (range.empty() || (!ignoreIfRange && !ifRange.empty() && ifRange != etag))
+            return Answer("200 OK", "Content-Length: " + std::to_string(data.size()) + "\r\n" + tag,
+                          data);
+        const std::size_t first = std::stoul(range.substr(6));
+        if (first >= data.size())
+            return Answer("416 Range Not Satisfiable",
+                          "Content-Range: bytes */" + std::to_string(data.size()) +
+                              "\r\nContent-Length: 0\r\n",
+                          "");
+        return Answer("206 Partial Content",
+                      "Content-Range: bytes " + std::to_string(first) + "-" +
+                          std::to_string(data.size() - 1) + "/" + std::to_string(data.size()) +
+                          "\r\nContent-Length: " + std::to_string(data.size() - first) + "\r\n" +
+                          tag,
+                      data.substr(first));
+    };
+}
+
+std::function<std::string(const std::string&)> Fixed(const std::string& answer) {
+    return [answer](const std::string&) { return answer; };
+}
+
+std::string Served(const std::string& text) {
+    return Answer("200 OK", "Content-Length: " + std::to_string(text.size()) + "\r\n", text);
+}
+const std::string kNotFound = Answer("404 Not Found", "Content-Length: 0\r\n", "");
+
+enum class TKey { Vendor, Broken, None };
+enum class TEnd { Downloaded, Paused, Offered };
+
+struct TRow {
+    const char* Name;
+    std::optional<std::string> PartialBefore;  // with a record of the package's first answer
+    std::function<std::string(const std::string&)> Package;
+    std::string Signature;  // the raw answer for the .minisig
+    TKey Key;
+    TEnd End;
+    std::optional<std::string> FileAfter;  // the partial file afterwards; none: gone
+    bool Notice;
+    const char* Message;  // part of the message box's text, "" for none
+    bool TamperBeforeInstall = false;
+};
+
+class MainWindowIntegrity : public TMainWindowTest {
+protected:
+    void SetUp() override {
+        TMainWindowTest::SetUp();
+        Keys = MakeMinisignKeys(Scratch.path(), "vendor");
+        Stranger = MakeMinisignKeys(Scratch.path(), "stranger");
+        Signature = SignatureOf(kPackage, Keys, "release 4.0.0.2");
+        OtherSignature = SignatureOf(kOther, Keys, "release 4.0.0.3");
+        StrangerSignature = SignatureOf(kPackage, Stranger, "release 4.0.0.2");
+        Tampered = Signature;
+        const auto at = Tampered.find("trusted comment: release");
+        Tampered.replace(Tampered.find("release", at), 7, "RELEASE");
+        Damaged = Signature;
+        Damaged[Damaged.find('\n') + 5] = '*';
+    }
+
+    std::string SignatureOf(const std::string& data, const TMinisignKeys& keys,
+                            const std::string& comment) {
+        const fs::path file = Scratch / ("signed" + std::to_string(++FSigned));
+        WriteFile(file, data);
+        MinisignSign(keys, file, comment);
+        return Contents(file.string() + ".minisig");
+    }
+
+    void Run(const TRow& row) {
+        ScriptedServer server([&](const std::string& head) {
+            const std::string target = head.substr(4, head.find(' ', 4) - 4);
+            return target == "/pkg/setup.bin.minisig" ? row.Signature : row.Package(head);
+        });
+        ProjectInfo.DownloadURL = server.URL() + "/pkg";
+        if (row.Key == TKey::Vendor)
+            fs::copy_file(Keys.PublicKey, Home / "package-key.pub");
+        if (row.Key == TKey::Broken)
+            WriteFile(Home / "package-key.pub", std::string("untrusted comment: x\nnot a key\n"));
+        if (row.PartialBefore) {
+            WriteFile(Partial(), *row.PartialBefore);
+            WriteResumeRecord(QString::fromStdString(Partial().string()),
+                              {kPackageBytes, "\"v1\"", false});
+            UpdateState.Status = StatusDownloading;
+            UpdateState.DownloadingVersion = kOfferedVersion;
+        }
+        TMessageBoxAnswerer boxes;
+        TfVantrelMain& w = Create();
+        if (!row.PartialBefore)
+            QTest::mouseClick(w.btnCommand, Qt::LeftButton);
+        // Settled: no transfer, and the signature check (posted) has run.
+        ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+        QTest::qWait(100);
+        ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+
+        switch (row.End) {
+            case TEnd::Downloaded:
+                EXPECT_EQ(UpdateState.Status, StatusDownloaded);
+                EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::InstallClick);
+                break;
+            case TEnd::Paused:
+                EXPECT_EQ(UpdateState.Status, StatusDownloading);
+                EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Resume"));
+                break;
+            case TEnd::Offered:
+                EXPECT_EQ(UpdateState.Status, StatusNone);
+                EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::DownloadClick);
+                break;
+        }
+        if (row.FileAfter)
+            EXPECT_TRUE(fs::exists(Partial()) && Contents(Partial()) == *row.FileAfter);
+        else
+            EXPECT_FALSE(fs::exists(Partial()));
+        EXPECT_EQ(Notices() - NoticeBase, row.Notice ? 1u : 0u);
+        if (*row.Message) {
+            ASSERT_EQ(boxes.Texts.size(), 1u);
+            EXPECT_TRUE(boxes.Texts[0].contains(QString::fromUtf8(row.Message)))
+                << boxes.Texts[0].toStdString();
+        } else {
+            EXPECT_TRUE(boxes.Texts.empty());
+        }
+
+        if (UpdateState.Status == StatusDownloaded) {
+            if (row.TamperBeforeInstall) {
+                std::string changed = kPackage;
+                changed[5] ^= 1;
+                WriteFile(Partial(), changed);
+            }
+            w.InstallClick(nullptr);
+        }
+        // Only a release the vendor signed, and the one this row downloaded.
+        for (const QUrl& opened : Opened) {
+            const std::string installed = Contents(opened.toLocalFile().toStdString());
+            EXPECT_TRUE(installed == kPackage || installed == kOther);
+            EXPECT_TRUE(row.FileAfter && installed == *row.FileAfter);
+        }
+        const bool installs = row.End == TEnd::Downloaded && !row.TamperBeforeInstall;
+        EXPECT_EQ(Opened.size(), installs ? 1u : 0u);
+    }
+
+    TempDir Scratch;
+    std::size_t NoticeBase = 0;
+    TMinisignKeys Keys, Stranger;
+    std::string Signature, OtherSignature, StrangerSignature, Tampered, Damaged;
+
+private:
+    int FSigned = 0;
+};
+
+TEST_F(MainWindowIntegrity, NothingButTheVendorsPackageReachesTheInstaller) {
+    const std::string prefix = kPackage.substr(0, 1000);
+    const std::string half = kPackage.substr(0, 100000);
+    std::string flipped = kPackage;
+    flipped[123456] ^= 0x20;
+    const char* rejected = "could not be verified and was not installed";
+    const char* unavailable = "its signature could not be checked";
+    const std::string shortPart = Answer("206 Partial Content",
+                                         "Content-Range: bytes 1000-1999/200000\r\n"
+                                         "Content-Length: 1000\r\n",
+                                         kPackage.substr(1000, 1000));
+    const std::vector<TRow> rows = {
+        {"signed package",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(Signature),
+         TKey::Vendor,
+         TEnd::Downloaded,
+         kPackage,
+         true,
+         ""},
+        {"signed package resumed", prefix, Ranged(kPackage, "\"v1\""), Served(Signature),
+         TKey::Vendor, TEnd::Downloaded, kPackage, true, ""},
+        {"one byte flipped in transit",
+         {},
+         Ranged(flipped, "\"v1\""),
+         Served(Signature),
+         TKey::Vendor,
+         TEnd::Offered,
+         std::nullopt,
+         false,
+         rejected},
+        {"package swapped between runs, server honours If-Range", prefix, Ranged(kOther, "\"v2\""),
+         Served(OtherSignature), TKey::Vendor, TEnd::Downloaded, kOther, true, ""},
+        {"package swapped between runs, server ignores If-Range", prefix,
+         Ranged(kOther, "\"v2\"", true), Served(OtherSignature), TKey::Vendor, TEnd::Offered,
+         std::nullopt, false, rejected},
+        {"signature of another file",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(OtherSignature),
+         TKey::Vendor,
+         TEnd::Offered,
+         std::nullopt,
+         false,
+         rejected},
+        {"signature by another key",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(StrangerSignature),
+         TKey::Vendor,
+         TEnd::Offered,
+         std::nullopt,
+         false,
+         rejected},
+        {"tampered trusted comment",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(Tampered),
+         TKey::Vendor,
+         TEnd::Offered,
+         std::nullopt,
+         false,
+         rejected},
+        {"damaged signature file",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(Damaged),
+         TKey::Vendor,
+         TEnd::Offered,
+         std::nullopt,
+         false,
+         rejected},
+        {"missing signature",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         kNotFound,
+         TKey::Vendor,
+         TEnd::Paused,
+         kPackage,
+         false,
+         unavailable},
+        {"broken key file",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(Signature),
+         TKey::Broken,
+         TEnd::Paused,
+         kPackage,
+         false,
+         unavailable},
+        {"package changed on disk before installing",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(Signature),
+         TKey::Vendor,
+         TEnd::Downloaded,
+         kPackage,
+         true,
+         "",
+         true},
+        {"part that stops short", prefix, Fixed(shortPart), Served(Signature), TKey::Vendor,
+         TEnd::Paused, kPackage.substr(0, 2000), false, ""},
+        {"body without a length cut off",
+         {},
+         Fixed("HTTP/1.0 200 OK\r\n\r\n" + half),
+         Served(Signature),
+         TKey::Vendor,
+         TEnd::Paused,
+         half,
+         false,
+         ""},
+        {"redirect without a Location", prefix,
+         Fixed(Answer("302 Found", "Content-Length: 7\r\n", "<html/>")), Served(Signature),
+         TKey::Vendor, TEnd::Paused, prefix, false, ""},
+        {"empty answer to a resume", prefix, Fixed(Answer("200 OK", "Content-Length: 0\r\n", "")),
+         Served(Signature), TKey::Vendor, TEnd::Paused, prefix, false, ""},
+        {"resume answered 200, closed after the headers", half,
+         Fixed(Answer("200 OK", "Content-Length: 200000\r\n", "")), Served(Signature), TKey::Vendor,
+         TEnd::Paused, half, false, ""},
+        {"complete file answered 416, signature fetched", kPackage, Ranged(kPackage, "\"v1\""),
+         Served(Signature), TKey::Vendor, TEnd::Downloaded, kPackage, true, ""},
+        {"without a key no signature is needed",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         kNotFound,
+         TKey::None,
+         TEnd::Downloaded,
+         kPackage,
+         true,
+         ""},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        // Each row starts from a fresh cache, store and key.
+        if (Window) {
+            WaitUntil([this] { return Window->IEDownload->RequestCount() == 0; });
+            Window.reset();
+        }
+        CloseTrayPopup();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        fs::remove_all(Home / "cache" / "vantrel");
+        fs::create_directories(Home / "cache" / "vantrel");
+        fs::remove(Home / "package-key.pub");
+        fs::remove_all(Home / "config");
+        UpdateState = TUpdateState{};
+        UpdateState.Mode = ModeWeekly;
+        Opened.clear();
+        NoticeBase = Notices();
+        Run(row);
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::test
