@@ -31,6 +31,56 @@ std::string LowerName(std::string_view name) {
     return out;
 }
 
+// The values of every key by name, case-insensitively: an open-addressing
+// table of (key, value) positions sized once from the text's line count, so
+// that a large store costs neither a rehash nor an allocation per value.
+class TValueIndex {
+public:
+    static constexpr std::size_t kAdded = static_cast<std::size_t>(-1);
+
+    explicit TValueIndex(std::string_view text) {
+        const std::size_t lines =
+            static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+        std::size_t capacity = 16;
+        while (capacity < 2 * (lines + 1))
+            capacity *= 2;
+        FSlots.assign(capacity, TSlot{});
+    }
+
+    // The position of the value called `name` in key `key`, or kAdded after
+    // recording it at `position`.
+    std::size_t FindOrAdd(std::size_t key, std::string_view name, std::size_t position,
+                          const TRegistryFile& file) {
+        const std::size_t mask = FSlots.size() - 1;
+        for (std::size_t slot = Hash(key, name) & mask;; slot = (slot + 1) & mask) {
+            TSlot& entry = FSlots[slot];
+            if (entry.Key == TSlot::kEmpty) {
+                entry =
+                    TSlot{static_cast<std::uint32_t>(key), static_cast<std::uint32_t>(position)};
+                return kAdded;
+            }
+            if (entry.Key == key && SameName(file.Keys[key].Values[entry.Value].first, name))
+                return entry.Value;
+        }
+    }
+
+private:
+    struct TSlot {
+        static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+        std::uint32_t Key = kEmpty;
+        std::uint32_t Value = 0;
+    };
+
+    static std::size_t Hash(std::size_t key, std::string_view name) {
+        std::uint64_t hash = 14695981039346656037ull ^ key;
+        for (const char c : name)
+            hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
+        return static_cast<std::size_t>(hash ^ (hash >> 29));
+    }
+
+    std::vector<TSlot> FSlots;
+};
+
 class TParser {
 public:
     TParser(std::string_view text, bool salvage) : FText(text), FSalvage(salvage) {}
@@ -84,21 +134,19 @@ private:
     // many of them parses in time proportional to its size.
     std::size_t OpenKey(const std::string& path) {
         const auto [entry, added] = FKeyIndex.try_emplace(LowerName(path), FFile.Keys.size());
-        if (added) {
+        if (added)
             FFile.Keys.push_back(TRegKey{path, {}});
-            FValueIndex.emplace_back();
-        }
         return entry->second;
     }
 
     void SetValue(std::string name, TRegValue value) {
         TRegKey& key = FFile.Keys[FCurrent];
-        const auto [entry, added] =
-            FValueIndex[FCurrent].try_emplace(LowerName(name), key.Values.size());
-        if (added)
+        const std::size_t existing =
+            FValueIndex.FindOrAdd(FCurrent, name, key.Values.size(), FFile);
+        if (existing == TValueIndex::kAdded)
             key.Values.emplace_back(std::move(name), std::move(value));
         else
-            key.Values[entry->second].second = std::move(value);
+            key.Values[existing].second = std::move(value);
     }
 
     [[noreturn]] void Fail(const std::string& why) const {
@@ -268,7 +316,7 @@ private:
     bool FSalvage;
     std::size_t FCurrent = kNoKey;
     std::unordered_map<std::string, std::size_t> FKeyIndex;
-    std::vector<std::unordered_map<std::string, std::size_t>> FValueIndex;
+    TValueIndex FValueIndex{FText};
     std::size_t FPos = 0;
     std::size_t FLineNumber = 0;
     std::string FLine;
