@@ -203,7 +203,7 @@ void TRegistryStore::Modify(const std::function<bool(TRegistryFile&)>& change) {
         throw RegistryError(e.what());
     }
     const std::filesystem::path lockPath = FFile.string() + ".lock";
-    const TFd lock = TakeWritersLock(lockPath, FLockWait);
+    const TFd lock = TakeWritersLock(lockPath, kRegistryLockWait);
     RemoveStaleTemporaries();
     TSnapshot snapshot = Read();
     const bool changed = change(snapshot.File);

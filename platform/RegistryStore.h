@@ -122,7 +122,6 @@ public:
 
     // Receives the one line that says a damaged store was repaired.
     void SetNotice(TNotice notice) { FNotice = std::move(notice); }
-    void SetLockWait(std::chrono::milliseconds wait) { FLockWait = wait; }
 
     // The key, or nothing when the file or the key does not exist. Never
     // waits: a FIFO or device at the path is a read failure.
@@ -153,7 +152,6 @@ private:
 
     std::filesystem::path FFile;
     TNotice FNotice;
-    std::chrono::milliseconds FLockWait = kRegistryLockWait;
 };
 
 }  // namespace vantrel::platform

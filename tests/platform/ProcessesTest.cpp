@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -196,61 +195,6 @@ TEST_F(ProcessesTest, TheEndpointGoesWithTheListenerAndLeavesNoFile) {
     }
     EXPECT_FALSE(PostInstanceMessage(endpoint, TInstanceMessage{1025, 0, 0}));
     EXPECT_TRUE(std::filesystem::is_empty(FRuntime));
-}
-
-// Children that claim the registration together once the parent lets
-// them go; each reports "R" (registered) or the pid it found registered.
-TEST_F(ProcessesTest, ExactlyOneOfSimultaneousClaimsRegistersUntilItDies) {
-    int go[2], results[2];
-    ASSERT_EQ(pipe(go), 0);
-    ASSERT_EQ(pipe(results), 0);
-    std::vector<pid_t> children;
-    for (int i = 0; i < 8; ++i) {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(go[1]);
-            char byte;
-            (void)!read(go[0], &byte, 1);
-            const TInstanceClaim claim = ClaimInstance();
-            char report[32];
-            const int length = std::snprintf(
-                report, sizeof report, "%-31s",
-                claim.Registered ? "R"
-                                 : std::to_string(claim.Running ? claim.Running->Pid : 0).c_str());
-            (void)!write(results[1], report, static_cast<std::size_t>(length));
-            pause();
-            _exit(0);
-        }
-        children.push_back(child);
-    }
-    close(go[0]);
-    close(go[1]);  // all at once
-    std::vector<std::string> reports;
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        char report[32] = {};
-        ASSERT_EQ(read(results[0], report, 31), 31);
-        reports.emplace_back(report, std::strcspn(report, " "));
-    }
-    ASSERT_EQ(std::count(reports.begin(), reports.end(), "R"), 1)
-        << ::testing::PrintToString(reports);
-    // Everyone else names the same holder, one of the children.
-    const TInstanceClaim mine = ClaimInstance();
-    ASSERT_TRUE(mine.OtherRuns);
-    ASSERT_TRUE(mine.Running);
-    EXPECT_NE(std::find(children.begin(), children.end(), mine.Running->Pid), children.end());
-    for (const std::string& report : reports)
-        EXPECT_TRUE(report == "R" || report == std::to_string(mine.Running->Pid)) << report;
-    EXPECT_TRUE(RegisteredEndpoint(mine.Running->Pid));
-    // Killed, the holder leaves the registration free.
-    for (const pid_t child : children) {
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-    }
-    EXPECT_TRUE(ClaimInstance().Registered);
-    EXPECT_EQ(RegisteredEndpoint(getpid()), OwnEndpointName());
-    close(results[0]);
-    close(results[1]);
 }
 
 TEST_F(ProcessesTest, OnlyDeadEndpointFilesInAPrivateDirectoryAreRemoved) {

@@ -1,6 +1,4 @@
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
 
 #include "platform/RegistryStore.h"
@@ -229,16 +226,6 @@ TEST_F(RegistryStoreFile, ADamagedStoreIsKeptAsideAndRepairedAtTheNextChange) {
     EXPECT_NE(notices[1].find(names[2]), std::string::npos) << notices[1];
 }
 
-TEST_F(RegistryStoreFile, DeletingFromADamagedStoreRemovesTheKeyAndKeepsTheRest) {
-    std::filesystem::create_directories(FFile.parent_path());
-    test::WriteFile(FFile,
-                    "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Vantrel]\n"
-                    "\"Update Mode\"=hex:0\n[HKEY_CURRENT_USER\\Other]\n\"Keep\"=hex:07\n");
-    EXPECT_TRUE(FStore.DeleteKeyTree("Vantrel"));
-    EXPECT_FALSE(FStore.ReadKey("Vantrel"));
-    EXPECT_TRUE(FStore.ReadKey("Other"));
-}
-
 TEST_F(RegistryStoreFile, WhatIsNoRegularFileIsAReadFailureWithoutWaiting) {
     std::filesystem::create_directories(FFile.parent_path());
     struct TCase {
@@ -263,26 +250,6 @@ TEST_F(RegistryStoreFile, WhatIsNoRegularFileIsAReadFailureWithoutWaiting) {
         FStore.EditKey("Vantrel", [](TRegKey& key) { key.Set("A", {RegBinary, {1}}); });
         EXPECT_EQ(FStore.ReadKey("Vantrel")->Find("A")->Data, Bytes{1});
     }
-}
-
-TEST_F(RegistryStoreFile, AHeldLockMakesTheSaveGiveUpAndLeavesTheStore) {
-    FStore.EditKey("Vantrel", [](TRegKey& key) { key.Set("A", {RegBinary, {1}}); });
-    const Bytes before = test::ReadFile(FFile);
-    // flock locks belong to the open file, so this one conflicts with the
-    // store's own even inside one process.
-    const int holder = open((FFile.string() + ".lock").c_str(), O_RDWR);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(flock(holder, LOCK_EX), 0);
-    FStore.SetLockWait(std::chrono::milliseconds(100));
-    EXPECT_THROW(FStore.EditKey("Vantrel",
-                                [](TRegKey& key) {
-                                    key.Set("A", {RegBinary, {2}});
-                                }),
-                 RegistryLocked);
-    EXPECT_EQ(test::ReadFile(FFile), before);
-    close(holder);
-    FStore.EditKey("Vantrel", [](TRegKey& key) { key.Set("A", {RegBinary, {2}}); });
-    EXPECT_EQ(FStore.ReadKey("Vantrel")->Find("A")->Data, Bytes{2});
 }
 
 TEST_F(RegistryStoreFile, ASaveRemovesTheTemporaryFilesOfKilledSavesOnly) {
