@@ -1,7 +1,7 @@
 // Kill trials: the program is killed with SIGKILL at random moments, during
 // saves of its state and during a package download, and must lose nothing.
 // VANTREL_KILL_TRIALS sets the number of kills of each kind (10 in the
-// suite; the figure is 100). The counts are printed.
+// suite, 100 for a full trial). The counts are printed.
 #include <random>
 #include <thread>
 
