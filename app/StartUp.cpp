@@ -13,6 +13,7 @@
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 #include "platform/InstanceMessages.h"
+#include "platform/InstanceRegistration.h"
 #include "platform/Processes.h"
 #include "protocol/ProjectInfoQuery.h"
 
@@ -28,39 +29,32 @@ void CheckWinNT() {
     IsWinNT = true;
 }
 
-// The executable's own name: /proc/<pid>/exe is what other instances are
-// recognised by, so the same source names this process (argument 0 may be a
-// differently named link to it).
-std::string OwnExeName(char* argv0) {
-    std::string name = platform::CurrentExeName();
-    if (name.empty() && argv0 != nullptr) {
-        name = argv0;
-        name = name.substr(name.rfind('/') + 1);
-    }
-    return name;
-}
-
-// A second start signals (or, with "/uninstall", ends) the first other
-// instance found. True when another instance runs and this one must end.
-bool HandOverToRunningInstance(char* argv0) {
-    const std::vector<platform::TProcess> processes =
-        platform::FindProcessesByExeName(OwnExeName(argv0));
-    if (processes.size() < 2)
+// A second start signals (or, with "/uninstall", ends) the running
+// instance. True when another instance runs and this one must end.
+//
+// The running instance is the process registered for this user's state,
+// not any process of the same name: a snapshot of the process list sees
+// starts that are themselves still deciding, so two simultaneous starts
+// could each take the other for the instance and both end, or each miss
+// the other and both run. The registration is taken atomically, so exactly
+// one start of any number runs, and it lasts for the whole run, so the next
+// start finds the instance whatever its session (XDG_RUNTIME_DIR, login).
+bool HandOverToRunningInstance() {
+    const platform::TInstanceClaim claim = platform::ClaimInstance();
+    if (!claim.OtherRuns) {
+        if (claim.Registered)
+            platform::RemoveStaleEndpointFiles();
         return false;
-    for (const platform::TProcess& process : processes) {
-        if (platform::IsCurrentProcess(process))
-            continue;
-        if (Uninstall) {
-            // The ended instance may be saving its state at this moment (it
-            // saves as a download starts, pauses and completes): the key is
-            // deleted only once it can write no more.
-            if (platform::TerminateProcessWithCode(process, 0))
-                platform::WaitForProcessEnd(process, kUninstallWaitMs);
-            DeleteUpdateState();
-        } else {
-            platform::PostToProcessWindows(process, platform::WM_SHOWMAINWINDOW, 0, 0);
-        }
-        break;
+    }
+    if (Uninstall) {
+        // The ended instance may be saving its state at this moment (it
+        // saves as a download starts, pauses and completes): the key is
+        // deleted only once it can write no more.
+        if (claim.Running && platform::TerminateProcessWithCode(*claim.Running, 0))
+            platform::WaitForProcessEnd(*claim.Running, kUninstallWaitMs);
+        DeleteUpdateState();
+    } else if (claim.Running) {
+        platform::PostToProcessWindows(*claim.Running, platform::WM_SHOWMAINWINDOW, 0, 0);
     }
     return true;
 }
@@ -118,7 +112,7 @@ int RunStartUp(int argc, char** argv) {
     char* argv0 = argc > 0 ? argv[0] : nullptr;
     CheckWinNT();
     Uninstall = FirstArgumentIs(arguments, "/uninstall");
-    if (HandOverToRunningInstance(argv0))
+    if (HandOverToRunningInstance())
         return 0;
     if (Uninstall) {
         DeleteUpdateState();

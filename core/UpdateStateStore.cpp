@@ -1,6 +1,7 @@
 #include "core/UpdateStateStore.h"
 
 #include <bit>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -61,6 +62,16 @@ void WriteState(TRegKey& key) {
         key.Remove(kNextScheduledUpdateValue);
 }
 
+// The store of this user, saying on standard error when a damaged store is
+// repaired: the user's old state is gone, and where the damaged file went
+// is worth knowing once.
+platform::TRegistryStore UserStore() {
+    platform::TRegistryStore store = platform::TRegistryStore::ForCurrentUser();
+    store.SetNotice(
+        [](const std::string& text) { std::fprintf(stderr, "vantrel: %s\n", text.c_str()); });
+    return store;
+}
+
 }  // namespace
 
 std::string UpdateStateKey() {
@@ -116,7 +127,11 @@ void SaveUpdateState(bool Reschedule) {
     if (Reschedule)
         ScheduleNextUpdate();
     try {
-        platform::TRegistryStore::ForCurrentUser().EditKey(UpdateStateKey(), WriteState);
+        UserStore().EditKey(UpdateStateKey(), WriteState);
+    } catch (const platform::RegistryLocked& e) {
+        // Unlike other failures this one has a cause outside the program
+        // that the user can find and end.
+        std::fprintf(stderr, "vantrel: %s\n", e.what());
     } catch (...) {
         // Nothing is shown for a registry failure; the state is not saved.
     }
@@ -124,7 +139,7 @@ void SaveUpdateState(bool Reschedule) {
 
 void DeleteUpdateState() {
     try {
-        platform::TRegistryStore::ForCurrentUser().DeleteKeyTree(UpdateStateKey());
+        UserStore().DeleteKeyTree(UpdateStateKey());
     } catch (...) {
         // Nothing to report: an uninstall leaves what it cannot remove.
     }

@@ -2,27 +2,47 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
 
+#include "platform/InstanceRegistration.h"
 #include "platform/UserDirs.h"
 
 namespace vantrel::platform {
 namespace {
 
-std::optional<sockaddr_un> SocketAddress(const std::filesystem::path& endpoint) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
+struct TSocketAddress {
+    sockaddr_un Address{};
+    socklen_t Length = 0;
+};
+
+bool IsAbstract(const std::filesystem::path& endpoint) {
+    return endpoint.native().starts_with('@');
+}
+
+// "@name" is a name in the abstract namespace: no file, nothing left behind
+// when the process dies. Its length is part of the name.
+std::optional<TSocketAddress> SocketAddress(const std::filesystem::path& endpoint) {
+    TSocketAddress socket;
+    socket.Address.sun_family = AF_UNIX;
     const std::string& path = endpoint.native();
-    if (path.size() >= sizeof address.sun_path)
+    if (path.empty() || path.size() >= sizeof socket.Address.sun_path)
         return std::nullopt;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return address;
+    std::memcpy(socket.Address.sun_path, path.c_str(), path.size() + 1);
+    socket.Length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
+    if (IsAbstract(endpoint)) {
+        socket.Address.sun_path[0] = '\0';
+        socket.Length -= 1;
+    }
+    return socket;
 }
 
 void Encode(const TInstanceMessage& message, unsigned char* out) {
@@ -42,11 +62,11 @@ TInstanceMessage Decode(const unsigned char* in) {
 }  // namespace
 
 std::filesystem::path InstanceEndpointPath(pid_t pid) {
-    return RuntimeDirPath() / (std::to_string(pid) + ".sock");
+    return RegisteredEndpoint(pid).value_or(std::string());
 }
 
 bool PostInstanceMessage(const std::filesystem::path& endpoint, const TInstanceMessage& message) {
-    const std::optional<sockaddr_un> address = SocketAddress(endpoint);
+    const std::optional<TSocketAddress> address = SocketAddress(endpoint);
     if (!address)
         return false;
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -56,39 +76,28 @@ bool PostInstanceMessage(const std::filesystem::path& endpoint, const TInstanceM
     Encode(message, wire);
     // A datagram arrives whole or not at all, and MSG_DONTWAIT keeps a
     // receiver that is not reading from stalling this start.
-    const ssize_t sent = sendto(fd, wire, sizeof wire, MSG_DONTWAIT | MSG_NOSIGNAL,
-                                reinterpret_cast<const sockaddr*>(&*address), sizeof *address);
+    const ssize_t sent =
+        sendto(fd, wire, sizeof wire, MSG_DONTWAIT | MSG_NOSIGNAL,
+               reinterpret_cast<const sockaddr*>(&address->Address), address->Length);
     close(fd);
     return sent == static_cast<ssize_t>(sizeof wire);
 }
 
-namespace {
-
-// The runtime directory is made (and checked) before anything listens in it.
-std::filesystem::path OwnEndpoint() {
-    RuntimeDir();
-    return InstanceEndpointPath(getpid());
-}
-
-}  // namespace
-
-TInstanceMessageListener::TInstanceMessageListener() : TInstanceMessageListener(OwnEndpoint()) {}
+TInstanceMessageListener::TInstanceMessageListener()
+    : TInstanceMessageListener(OwnEndpointName()) {}
 
 TInstanceMessageListener::TInstanceMessageListener(const std::filesystem::path& endpoint)
     : FEndpoint(endpoint) {
-    const std::optional<sockaddr_un> address = SocketAddress(endpoint);
+    const std::optional<TSocketAddress> address = SocketAddress(endpoint);
     if (!address)
         throw std::runtime_error("instance endpoint path too long: " + endpoint.string());
     FSocket = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (FSocket < 0)
         throw std::runtime_error(std::string("cannot create the instance endpoint: ") +
                                  std::strerror(errno));
-    // The name carries our own pid, so a file left there belongs to a dead
-    // process that had the same pid.
-    unlink(endpoint.c_str());
     const int on = 1;
     if (setsockopt(FSocket, SOL_SOCKET, SO_PASSCRED, &on, sizeof on) != 0 ||
-        bind(FSocket, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
+        bind(FSocket, reinterpret_cast<const sockaddr*>(&address->Address), address->Length) != 0) {
         const std::string reason = std::strerror(errno);
         close(FSocket);
         throw std::runtime_error("cannot listen at " + endpoint.string() + ": " + reason);
@@ -97,7 +106,8 @@ TInstanceMessageListener::TInstanceMessageListener(const std::filesystem::path& 
 
 TInstanceMessageListener::~TInstanceMessageListener() {
     close(FSocket);
-    unlink(FEndpoint.c_str());
+    if (!IsAbstract(FEndpoint))
+        unlink(FEndpoint.c_str());
 }
 
 std::vector<TInstanceMessage> TInstanceMessageListener::ReadPending() {
@@ -117,8 +127,8 @@ std::vector<TInstanceMessage> TInstanceMessageListener::ReadPending() {
             continue;
         if (got < 0)
             return messages;
-        // The directory already keeps other users out; the sender's
-        // credentials make sure of it.
+        // Anyone may send to an abstract name: the sender's credentials
+        // keep other users out.
         bool fromUs = false;
         for (cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr; c = CMSG_NXTHDR(&header, c)) {
             if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_CREDENTIALS) {
@@ -147,6 +157,59 @@ std::optional<TInstanceMessage> TInstanceMessageListener::WaitForMessage(int tim
             continue;
         if (ready <= 0)
             return std::nullopt;
+    }
+}
+
+namespace {
+
+// A directory in which removing files is safe: a real directory of ours
+// that nobody else can write to, so nobody else can have put files there
+// for us to remove.
+bool PrivateDirectory(const std::filesystem::path& dir) {
+    struct stat info {};
+    return lstat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+           (info.st_mode & 0022) == 0;
+}
+
+bool IsPidSocketName(const std::string& name) {
+    constexpr std::string_view kSuffix = ".sock";
+    if (name.size() <= kSuffix.size() || !name.ends_with(kSuffix))
+        return false;
+    return std::all_of(name.begin(), name.end() - static_cast<std::ptrdiff_t>(kSuffix.size()),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A socket file that nothing is bound to any more refuses a connection.
+bool NobodyListens(const std::filesystem::path& endpoint) {
+    const std::optional<TSocketAddress> address = SocketAddress(endpoint);
+    if (!address)
+        return false;
+    const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    const bool refused =
+        connect(fd, reinterpret_cast<const sockaddr*>(&address->Address), address->Length) != 0 &&
+        errno == ECONNREFUSED;
+    close(fd);
+    return refused;
+}
+
+}  // namespace
+
+void RemoveStaleEndpointFiles() {
+    for (const std::filesystem::path& dir : {RuntimeDirPath(), RuntimeDirPathFor(nullptr)}) {
+        if (!PrivateDirectory(dir))
+            continue;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+            struct stat info {};
+            if (IsPidSocketName(entry.path().filename().string()) &&
+                lstat(entry.path().c_str(), &info) == 0 && S_ISSOCK(info.st_mode) &&
+                info.st_uid == getuid() && NobodyListens(entry.path()))
+                unlink(entry.path().c_str());
+        }
+        // Only an empty directory goes; one an older instance still uses stays.
+        rmdir(dir.c_str());
     }
 }
 

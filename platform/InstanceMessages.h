@@ -27,7 +27,9 @@ struct TInstanceMessage {
 // machine's byte order (both ends are this machine).
 inline constexpr std::size_t kInstanceMessageSize = 4 + 8 + 8;
 
-// Where the process `pid` listens.
+// Where the process `pid` listens when it is the registered instance; an
+// empty path otherwise. A path that begins with "@" names a socket in the
+// abstract namespace, any other one a socket file.
 std::filesystem::path InstanceEndpointPath(pid_t pid);
 
 // Sends one message to the endpoint at `endpoint` without waiting; false
@@ -40,8 +42,8 @@ bool PostInstanceMessage(const std::filesystem::path& endpoint, const TInstanceM
 // side wraps it in a QSocketNotifier) and then call ReadPending.
 class TInstanceMessageListener {
 public:
-    // Listens at InstanceEndpointPath(getpid()), creating the runtime
-    // directory. Throws std::runtime_error when that is not possible.
+    // Listens at OwnEndpointName(). Throws std::runtime_error when that is
+    // not possible.
     TInstanceMessageListener();
     // Listens at `endpoint` (tests).
     explicit TInstanceMessageListener(const std::filesystem::path& endpoint);
@@ -65,5 +67,12 @@ private:
     int FSocket = -1;
     std::vector<TInstanceMessage> FPending;  // received while waiting, not yet handed out
 };
+
+// Earlier versions listened on socket files, "<pid>.sock" in
+// $XDG_RUNTIME_DIR/vantrel or /tmp/vantrel-<uid>, which a killed process
+// left behind. Removes those that nothing listens on any more, and the
+// directory when it is then empty; only in a directory of this user that
+// nobody else can write to.
+void RemoveStaleEndpointFiles();
 
 }  // namespace vantrel::platform

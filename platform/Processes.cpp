@@ -15,7 +15,6 @@
 #include <thread>
 
 #include "platform/InstanceMessages.h"
-#include "platform/UserDirs.h"
 
 namespace vantrel::platform {
 namespace {
@@ -44,29 +43,6 @@ std::optional<std::string> ExeFileName(const std::string& procDir) {
     return path.substr(path.rfind('/') + 1);
 }
 
-// XDG_RUNTIME_DIR as the process was started with it; nothing when its
-// environment cannot be read.
-std::optional<std::filesystem::path> RuntimeDirOf(const std::string& procDir) {
-    std::ifstream in(procDir + "/environ", std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    const std::string environment(std::istreambuf_iterator<char>(in), {});
-    if (in.bad())
-        return std::nullopt;
-    constexpr std::string_view kName = "XDG_RUNTIME_DIR=";
-    std::size_t start = 0;
-    while (start < environment.size()) {
-        std::size_t end = environment.find('\0', start);
-        if (end == std::string::npos)
-            end = environment.size();
-        const std::string_view entry(environment.data() + start, end - start);
-        if (entry.starts_with(kName))
-            return RuntimeDirPathFor(std::string(entry.substr(kName.size())).c_str());
-        start = end + 1;
-    }
-    return RuntimeDirPathFor(nullptr);
-}
-
 bool OwnedByUs(const std::string& procDir) {
     struct stat info {};
     return stat(procDir.c_str(), &info) == 0 && info.st_uid == getuid();
@@ -91,8 +67,6 @@ std::vector<TProcess> FindProcessesByExeName(const std::string& exeName) {
     const std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
     if (!proc)
         return found;
-    const pid_t self = getpid();
-    const std::filesystem::path ownRuntimeDir = RuntimeDirPath();
     while (const dirent* entry = readdir(proc.get())) {
         const std::optional<pid_t> pid = PidFromName(entry->d_name);
         if (!pid)
@@ -102,8 +76,6 @@ std::vector<TProcess> FindProcessesByExeName(const std::string& exeName) {
             continue;
         const std::optional<std::string> name = ExeFileName(procDir);
         if (!name || !SameFileName(*name, exeName))
-            continue;
-        if (*pid != self && RuntimeDirOf(procDir) != ownRuntimeDir)
             continue;
         found.push_back(TProcess{*pid});
     }

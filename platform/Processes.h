@@ -18,11 +18,11 @@ struct TProcess {
 
 // The user's own processes whose executable file name (directory stripped)
 // equals `exeName`, ASCII letters compared case-insensitively, in /proc
-// order; the current process is included when it matches. Only processes
-// of this user that share its runtime directory (its desktop sessions)
-// count: another user's instance, or one started with a different
-// XDG_RUNTIME_DIR, can neither be signalled through the endpoint nor shares
-// this user's state. An enumeration failure gives an empty list.
+// order; the current process is included when it matches; whatever their
+// session, processes of other users never are. An enumeration failure gives
+// an empty list. (Start-up finds the running instance through its
+// registration, see InstanceRegistration.h: a process that is itself still
+// starting is no running instance.)
 std::vector<TProcess> FindProcessesByExeName(const std::string& exeName);
 
 // True exactly for the process that runs this code.
@@ -41,10 +41,9 @@ bool TerminateProcessWithCode(const TProcess& process, int exitCode);
 // must not race the ended process's last writes waits here first.
 bool WaitForProcessEnd(const TProcess& process, int timeoutMs);
 
-// Queues the message at the process's instance endpoint
-// (<runtime dir>/<pid>.sock), which each process with a main window
-// listens on. Never waits: a full queue, a process without an endpoint or
-// one that has gone give false, and nothing is delivered.
+// Queues the message at the process's instance endpoint, which the
+// registered instance listens on once it has a main window. Never waits: a full queue, a process
+// without an endpoint or one that has gone give false, and nothing is delivered.
 bool PostToProcessWindows(const TProcess& process, std::uint32_t message, std::intptr_t wParam,
                           std::intptr_t lParam);
 

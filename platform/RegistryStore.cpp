@@ -1,6 +1,7 @@
 #include "platform/RegistryStore.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,281 +10,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <thread>
 #include <utility>
 
 #include "platform/UserDirs.h"
 
 namespace vantrel::platform {
 namespace {
-
-constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
-constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
-}
-
-// ---- parsing --------------------------------------------------------------
-
-class TParser {
-public:
-    explicit TParser(std::string_view text) : FText(text) {}
-
-    TRegistryFile Parse() {
-        if (FText.substr(0, 3) == "\xEF\xBB\xBF")
-            FText.remove_prefix(3);
-        bool headerSeen = false;
-        TRegKey* current = nullptr;
-        while (NextLogicalLine()) {
-            const std::string_view line = FLine;
-            if (line.empty() || line.front() == ';')
-                continue;
-            if (!headerSeen) {
-                if (line != kHeader)
-                    Fail("the header line \"" + std::string(kHeader) + "\" is missing");
-                headerSeen = true;
-            } else if (line.front() == '[') {
-                current = &FFile.OpenKey(ParseSection(line));
-            } else {
-                if (current == nullptr)
-                    Fail("a value stands outside any key");
-                ParseValueLine(line, *current);
-            }
-        }
-        if (!headerSeen)
-            Fail("the header line \"" + std::string(kHeader) + "\" is missing");
-        return std::move(FFile);
-    }
-
-private:
-    [[noreturn]] void Fail(const std::string& why) const {
-        throw RegistryError("line " + std::to_string(FLineNumber) + ": " + why);
-    }
-
-    // One line of the file with trailing spaces and CR removed; hex lists may
-    // go on over several lines, each but the last ending with "\".
-    bool NextLogicalLine() {
-        if (FPos >= FText.size())
-            return false;
-        FLine.clear();
-        ++FLineNumber;
-        bool continued = true;
-        bool first = true;
-        while (continued && FPos < FText.size()) {
-            std::size_t end = FText.find('\n', FPos);
-            if (end == std::string_view::npos)
-                end = FText.size();
-            std::string_view piece = FText.substr(FPos, end - FPos);
-            FPos = end + 1;
-            if (!first) {
-                ++FLineNumber;
-                while (!piece.empty() && (piece.front() == ' ' || piece.front() == '\t'))
-                    piece.remove_prefix(1);
-            }
-            while (!piece.empty() &&
-                   (piece.back() == '\r' || piece.back() == ' ' || piece.back() == '\t'))
-                piece.remove_suffix(1);
-            continued = !piece.empty() && piece.back() == '\\' && LooksLikeHexList(first, piece);
-            if (continued)
-                piece.remove_suffix(1);
-            FLine.append(piece);
-            first = false;
-        }
-        return true;
-    }
-
-    // A trailing "\" continues only hex lists; in a string or key name it is
-    // an ordinary character.
-    bool LooksLikeHexList(bool first, std::string_view piece) const {
-        if (!first)
-            return true;
-        const std::size_t equals = piece.rfind("\"=");
-        if (equals == std::string_view::npos && piece.substr(0, 2) != "@=")
-            return false;
-        const std::string_view value =
-            piece.substr(equals == std::string_view::npos ? 2 : equals + 2);
-        return value.substr(0, 3) == "hex";
-    }
-
-    std::string ParseSection(std::string_view line) const {
-        if (line.back() != ']')
-            Fail("a key line must end with \"]\"");
-        const std::string_view inner = line.substr(1, line.size() - 2);
-        if (!inner.empty() && inner.front() == '-')
-            Fail("key deletions are not kept in the store");
-        const std::string_view root = inner.substr(0, inner.find('\\'));
-        if (!SameName(root, kRoot))
-            Fail("only keys under " + std::string(kRoot) + " are kept in the store");
-        return NormalizeKeyPath(inner.substr(root.size()));
-    }
-
-    void ParseValueLine(std::string_view line, TRegKey& key) const {
-        std::size_t pos = 0;
-        std::string name;
-        if (line.front() == '@') {
-            pos = 1;
-        } else {
-            name = ParseQuoted(line, pos);
-        }
-        if (pos >= line.size() || line[pos] != '=')
-            Fail("a value name must be followed by \"=\"");
-        key.Set(name, ParseData(line.substr(pos + 1)));
-    }
-
-    // A quoted string starting at line[pos]; \" and \\ are its escapes.
-    std::string ParseQuoted(std::string_view line, std::size_t& pos) const {
-        if (line[pos] != '"')
-            Fail("a quoted string was expected");
-        std::string out;
-        for (++pos; pos < line.size(); ++pos) {
-            const char c = line[pos];
-            if (c == '"') {
-                ++pos;
-                return out;
-            }
-            if (c == '\\') {
-                if (pos + 1 >= line.size() || (line[pos + 1] != '"' && line[pos + 1] != '\\'))
-                    Fail("unknown escape in a quoted string");
-                ++pos;
-            }
-            out.push_back(line[pos]);
-        }
-        Fail("a quoted string is not closed");
-    }
-
-    TRegValue ParseData(std::string_view data) const {
-        TRegValue value;
-        if (!data.empty() && data.front() == '"') {
-            std::size_t pos = 0;
-            const std::string text = ParseQuoted(data, pos);
-            if (pos != data.size())
-                Fail("text after the end of a string value");
-            value.Type = RegString;
-            value.Data.assign(text.begin(), text.end());
-        } else if (data.substr(0, 6) == "dword:") {
-            const std::uint64_t number = ParseHexNumber(data.substr(6), 8);
-            value.Type = RegDWord;
-            for (int i = 0; i < 4; ++i)
-                value.Data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
-        } else if (data.substr(0, 4) == "hex:") {
-            value.Type = RegBinary;
-            value.Data = ParseHexBytes(data.substr(4));
-        } else if (data.substr(0, 4) == "hex(") {
-            const std::size_t close = data.find("):");
-            if (close == std::string_view::npos)
-                Fail("a typed hex value must read hex(N):");
-            value.Type = static_cast<std::uint32_t>(ParseHexNumber(data.substr(4, close - 4), 8));
-            value.Data = ParseHexBytes(data.substr(close + 2));
-        } else {
-            Fail("unknown value format");
-        }
-        return value;
-    }
-
-    std::uint64_t ParseHexNumber(std::string_view digits, std::size_t maxDigits) const {
-        if (digits.empty() || digits.size() > maxDigits)
-            Fail("a hexadecimal number of 1 to " + std::to_string(maxDigits) +
-                 " digits was expected");
-        std::uint64_t number = 0;
-        for (const char c : digits)
-            number = number * 16 + static_cast<std::uint64_t>(HexDigit(c));
-        return number;
-    }
-
-    int HexDigit(char c) const {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        const char lower = AsciiLower(c);
-        if (lower >= 'a' && lower <= 'f')
-            return lower - 'a' + 10;
-        Fail("not a hexadecimal digit");
-    }
-
-    // "01,ff,2a"; an empty list is an empty value.
-    std::vector<std::uint8_t> ParseHexBytes(std::string_view list) const {
-        std::vector<std::uint8_t> bytes;
-        if (list.empty())
-            return bytes;
-        std::size_t pos = 0;
-        while (true) {
-            if (pos + 2 > list.size())
-                Fail("a byte needs two hexadecimal digits");
-            bytes.push_back(
-                static_cast<std::uint8_t>(HexDigit(list[pos]) * 16 + HexDigit(list[pos + 1])));
-            pos += 2;
-            if (pos == list.size())
-                return bytes;
-            if (list[pos] != ',')
-                Fail("bytes must be separated by \",\"");
-            ++pos;
-        }
-    }
-
-    std::string_view FText;
-    std::size_t FPos = 0;
-    std::size_t FLineNumber = 0;
-    std::string FLine;
-    TRegistryFile FFile;
-};
-
-// ---- writing --------------------------------------------------------------
-
-void AppendHexBytes(std::string& out, const std::vector<std::uint8_t>& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i > 0)
-            out.push_back(',');
-        out.push_back(digits[bytes[i] >> 4]);
-        out.push_back(digits[bytes[i] & 0xF]);
-    }
-}
-
-void AppendQuoted(std::string& out, std::string_view text) {
-    out.push_back('"');
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            out.push_back('\\');
-        out.push_back(c);
-    }
-    out.push_back('"');
-}
-
-// Line breaks and other control bytes cannot stand inside a quoted string of
-// this format, so such text is written as hex(1): instead.
-bool QuotableText(const std::vector<std::uint8_t>& data) {
-    return std::none_of(data.begin(), data.end(),
-                        [](std::uint8_t c) { return c < 0x20 || c == 0x7F; });
-}
-
-void AppendValue(std::string& out, const TRegValue& value) {
-    char number[16];
-    if (value.Type == RegString && QuotableText(value.Data)) {
-        AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(value.Data.data()),
-                                           value.Data.size()));
-    } else if (value.Type == RegDWord && value.Data.size() == 4) {
-        std::uint32_t dword = 0;
-        for (int i = 3; i >= 0; --i)
-            dword = dword << 8 | value.Data[static_cast<std::size_t>(i)];
-        std::snprintf(number, sizeof number, "%08x", dword);
-        out += "dword:";
-        out += number;
-    } else if (value.Type == RegBinary) {
-        out += "hex:";
-        AppendHexBytes(out, value.Data);
-    } else {
-        std::snprintf(number, sizeof number, "%x", value.Type);
-        out += "hex(";
-        out += number;
-        out += "):";
-        AppendHexBytes(out, value.Data);
-    }
-}
 
 // ---- files ----------------------------------------------------------------
 
@@ -296,6 +30,7 @@ public:
     }
     TFd(const TFd&) = delete;
     TFd& operator=(const TFd&) = delete;
+    TFd(TFd&& other) noexcept : FFd(other.release()) {}
     int get() const { return FFd; }
     int release() { return std::exchange(FFd, -1); }
 
@@ -318,99 +53,57 @@ void WriteAll(int fd, std::string_view data, const std::filesystem::path& path) 
     }
 }
 
+// The temporary file of a save is "<store>.saving-XXXXXX": a name no other
+// file beside the store has, so that one left by a killed save can be
+// recognised and removed.
+constexpr const char* kSavingInfix = ".saving-";
+
+// Waits a bounded time for the writers' lock: a process that holds it for
+// good (stopped, hung) must not hang every later save.
+TFd TakeWritersLock(const std::filesystem::path& lockPath, std::chrono::milliseconds wait) {
+    TFd lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (lock.get() < 0)
+        throw RegistryError(SystemError("cannot open the lock file", lockPath));
+    struct stat info {};
+    if (fstat(lock.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        throw RegistryError(lockPath.string() + " is not a regular file");
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            throw RegistryError(SystemError("cannot lock", lockPath));
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw RegistryLocked(lockPath.string() + " is held by another process; not saved");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return lock;
+}
+
+std::string DateStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    return stamp;
+}
+
+// Renames `file` to a dated name beside it that no earlier copy has, and
+// returns that name. RENAME_NOREPLACE makes "never overwrite" hold even
+// against another process picking the same name at the same moment.
+std::string KeepAside(const std::filesystem::path& file) {
+    const std::string base = file.string() + ".damaged-" + DateStamp();
+    for (int n = 0; n < 1000; ++n) {
+        const std::string aside = n == 0 ? base : base + "-" + std::to_string(n);
+        if (renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
+            return aside;
+        if (errno != EEXIST)
+            throw RegistryError(SystemError("cannot keep the damaged store", file));
+    }
+    throw RegistryError("cannot keep the damaged store " + file.string() +
+                        ": too many damaged copies beside it");
+}
+
 }  // namespace
-
-// ---- keys -----------------------------------------------------------------
-
-const TRegValue* TRegKey::Find(std::string_view name) const {
-    for (const auto& [valueName, value] : Values) {
-        if (SameName(valueName, name))
-            return &value;
-    }
-    return nullptr;
-}
-
-void TRegKey::Set(std::string_view name, TRegValue value) {
-    for (auto& [valueName, existing] : Values) {
-        if (SameName(valueName, name)) {
-            existing = std::move(value);
-            return;
-        }
-    }
-    Values.emplace_back(std::string(name), std::move(value));
-}
-
-void TRegKey::Remove(std::string_view name) {
-    std::erase_if(Values, [&](const auto& entry) { return SameName(entry.first, name); });
-}
-
-TRegKey* TRegistryFile::FindKey(std::string_view path) {
-    const std::string wanted = NormalizeKeyPath(path);
-    for (TRegKey& key : Keys) {
-        if (SameName(key.Path, wanted))
-            return &key;
-    }
-    return nullptr;
-}
-
-const TRegKey* TRegistryFile::FindKey(std::string_view path) const {
-    return const_cast<TRegistryFile*>(this)->FindKey(path);
-}
-
-TRegKey& TRegistryFile::OpenKey(std::string_view path) {
-    if (TRegKey* key = FindKey(path))
-        return *key;
-    Keys.push_back(TRegKey{NormalizeKeyPath(path), {}});
-    return Keys.back();
-}
-
-bool TRegistryFile::DeleteKeyTree(std::string_view path) {
-    const std::string root = NormalizeKeyPath(path);
-    const auto inTree = [&](const TRegKey& key) {
-        return SameName(key.Path, root) ||
-               (key.Path.size() > root.size() && key.Path[root.size()] == '\\' &&
-                SameName(std::string_view(key.Path).substr(0, root.size()), root));
-    };
-    return std::erase_if(Keys, inTree) > 0;
-}
-
-std::string NormalizeKeyPath(std::string_view path) {
-    std::string out;
-    for (const char c : path) {
-        if (c == '\\' && (out.empty() || out.back() == '\\'))
-            continue;
-        out.push_back(c);
-    }
-    if (!out.empty() && out.back() == '\\')
-        out.pop_back();
-    return out;
-}
-
-TRegistryFile ParseRegistryText(std::string_view text) {
-    return TParser(text).Parse();
-}
-
-std::string FormatRegistryText(const TRegistryFile& file) {
-    std::string out(kHeader);
-    out += "\n";
-    for (const TRegKey& key : file.Keys) {
-        out += "\n[";
-        out += kRoot;
-        if (!key.Path.empty())
-            out += "\\" + key.Path;
-        out += "]\n";
-        for (const auto& [name, value] : key.Values) {
-            if (name.empty())
-                out += "@";
-            else
-                AppendQuoted(out, name);
-            out += "=";
-            AppendValue(out, value);
-            out += "\n";
-        }
-    }
-    return out;
-}
 
 // ---- the store ------------------------------------------------------------
 
@@ -420,20 +113,36 @@ TRegistryStore TRegistryStore::ForCurrentUser() {
     return TRegistryStore(ConfigDirPath() / "user.reg");
 }
 
-std::optional<TRegistryFile> TRegistryStore::ReadFile() const {
-    std::string text;
-    return ReadFile(text);
-}
-
-std::optional<TRegistryFile> TRegistryStore::ReadFile(std::string& text) const {
-    TFd fd(open(FFile.c_str(), O_RDONLY | O_CLOEXEC));
+// O_NONBLOCK: opening a FIFO must not wait for a writer; fstat then turns
+// away anything that is not a regular file before it is read.
+TRegistryStore::TSnapshot TRegistryStore::Read() const {
+    TSnapshot snapshot;
+    TFd fd(open(FFile.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT)
-            return std::nullopt;
+            return snapshot;
+        struct stat info {};
+        if (lstat(FFile.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
+            snapshot.Exists = true;
+            snapshot.Damage = FFile.string() + " is not a regular file";
+            return snapshot;
+        }
         throw RegistryError(SystemError("cannot open", FFile));
     }
-    text.clear();
-    char buffer[16384];
+    snapshot.Exists = true;
+    struct stat info {};
+    if (fstat(fd.get(), &info) != 0)
+        throw RegistryError(SystemError("cannot inspect", FFile));
+    if (!S_ISREG(info.st_mode)) {
+        snapshot.Damage = FFile.string() + " is not a regular file";
+        return snapshot;
+    }
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxRegistryFileSize) {
+        snapshot.Damage = FFile.string() + " is larger than a registry store can be";
+        return snapshot;
+    }
+    snapshot.Text.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
     while (true) {
         const ssize_t got = read(fd.get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
@@ -442,20 +151,26 @@ std::optional<TRegistryFile> TRegistryStore::ReadFile(std::string& text) const {
             throw RegistryError(SystemError("cannot read", FFile));
         if (got == 0)
             break;
-        if (text.size() + static_cast<std::size_t>(got) > kMaxRegistryFileSize)
-            throw RegistryError(FFile.string() + " is larger than a registry store can be");
-        text.append(buffer, static_cast<std::size_t>(got));
+        // The file may grow while it is read.
+        if (snapshot.Text.size() + static_cast<std::size_t>(got) > kMaxRegistryFileSize) {
+            snapshot.Damage = FFile.string() + " is larger than a registry store can be";
+            snapshot.Text.clear();
+            return snapshot;
+        }
+        snapshot.Text.append(buffer, static_cast<std::size_t>(got));
     }
     try {
-        return ParseRegistryText(text);
+        snapshot.File = ParseRegistryText(snapshot.Text);
     } catch (const RegistryError& e) {
-        throw RegistryError(FFile.string() + ", " + e.what());
+        snapshot.Damage = FFile.string() + ", " + e.what();
+        snapshot.File = SalvageRegistryText(snapshot.Text);
     }
+    return snapshot;
 }
 
 void TRegistryStore::WriteFile(const std::string& text) {
     std::string temporary =
-        (FFile.parent_path() / (FFile.filename().string() + ".XXXXXX")).string();
+        (FFile.parent_path() / (FFile.filename().string() + kSavingInfix + "XXXXXX")).string();
     TFd fd(mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         throw RegistryError(SystemError("cannot create a temporary file beside", FFile));
@@ -488,32 +203,48 @@ void TRegistryStore::Modify(const std::function<bool(TRegistryFile&)>& change) {
         throw RegistryError(e.what());
     }
     const std::filesystem::path lockPath = FFile.string() + ".lock";
-    TFd lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock.get() < 0)
-        throw RegistryError(SystemError("cannot open the lock file", lockPath));
-    while (flock(lock.get(), LOCK_EX) != 0) {
-        if (errno != EINTR)
-            throw RegistryError(SystemError("cannot lock", lockPath));
-    }
-    std::string before;
-    std::optional<TRegistryFile> contents = ReadFile(before);
-    const bool existed = contents.has_value();
-    if (!contents)
-        contents.emplace();
-    if (!change(*contents))
+    const TFd lock = TakeWritersLock(lockPath, kRegistryLockWait);
+    RemoveStaleTemporaries();
+    TSnapshot snapshot = Read();
+    const bool changed = change(snapshot.File);
+    if (snapshot.Damage) {
+        MoveDamagedAside(*snapshot.Damage);
+    } else if (!changed) {
         return;
+    }
     // Most saves store what is already there (a second check on the same
     // day); they leave the file alone and save the cost of the fsync.
-    const std::string after = FormatRegistryText(*contents);
-    if (!existed || after != before)
+    const std::string after = FormatRegistryText(snapshot.File);
+    if (!snapshot.Exists || snapshot.Damage || after != snapshot.Text)
         WriteFile(after);
 }
 
+void TRegistryStore::MoveDamagedAside(const std::string& why) {
+    const std::string aside = KeepAside(FFile);
+    if (FNotice)
+        FNotice(why + "; kept as " + aside + ", a fresh store is written");
+}
+
+// A temporary file of an earlier save that was killed before its rename.
+// Called under the writers' lock, when no save of ours can be under way.
+void TRegistryStore::RemoveStaleTemporaries() const {
+    const std::string prefix = FFile.filename().string() + kSavingInfix;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(FFile.parent_path(), error)) {
+        const std::string name = entry.path().filename().string();
+        struct stat info {};
+        if (name.size() == prefix.size() + 6 && name.starts_with(prefix) &&
+            lstat(entry.path().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == getuid())
+            unlink(entry.path().c_str());
+    }
+}
+
 std::optional<TRegKey> TRegistryStore::ReadKey(std::string_view path) const {
-    std::optional<TRegistryFile> contents = ReadFile();
-    if (!contents)
-        return std::nullopt;
-    if (const TRegKey* key = contents->FindKey(path))
+    const TSnapshot snapshot = Read();
+    if (snapshot.Damage)
+        throw RegistryDamaged(*snapshot.Damage);
+    if (const TRegKey* key = snapshot.File.FindKey(path))
         return *key;
     return std::nullopt;
 }
@@ -529,7 +260,7 @@ bool TRegistryStore::DeleteKeyTree(std::string_view path) {
     // Deleting from a store that does not exist must not create its
     // directory or lock file either.
     std::error_code ignored;
-    if (!std::filesystem::exists(FFile, ignored))
+    if (!std::filesystem::exists(std::filesystem::symlink_status(FFile, ignored)))
         return false;
     bool deleted = false;
     Modify([&](TRegistryFile& contents) {

@@ -2,6 +2,7 @@
 // registry-export format at $XDG_CONFIG_HOME/vantrel/user.reg.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -62,6 +63,21 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What lies at the store's path is no store: text that does not parse, a
+// file over the size cap, or something other than a regular file. A save
+// repairs it.
+class RegistryDamaged : public RegistryError {
+public:
+    using RegistryError::RegistryError;
+};
+
+// Another process held the writers' lock for longer than a save waits; the
+// store was left as it was.
+class RegistryLocked : public RegistryError {
+public:
+    using RegistryError::RegistryError;
+};
+
 // The largest store file that is read; the client keeps a few values, so a
 // bigger file is damaged, not large.
 inline constexpr std::size_t kMaxRegistryFileSize = 4 * 1024 * 1024;
@@ -71,43 +87,71 @@ inline constexpr std::size_t kMaxRegistryFileSize = 4 * 1024 * 1024;
 // a root other than HKEY_CURRENT_USER, a malformed value.
 TRegistryFile ParseRegistryText(std::string_view text);
 
+// What can still be read of a damaged text: every key line and value line
+// that parses, with the values under a key line that does not parse left
+// out. Never throws for the text's content.
+TRegistryFile SalvageRegistryText(std::string_view text);
+
 // Writes the text of a store; ParseRegistryText gives the same keys back.
 std::string FormatRegistryText(const TRegistryFile& file);
 
 // Makes "\Vantrel", "Vantrel\" and "Vantrel" the same path.
 std::string NormalizeKeyPath(std::string_view path);
 
+// How long a save waits for another writer's lock before it gives up.
+inline constexpr std::chrono::milliseconds kRegistryLockWait{3000};
+
 // The store file and its operations. Writers hold an advisory lock on a
 // companion ".lock" file and replace the store atomically (temporary file,
 // fsync, rename), so that a reader sees the old or the new file, never a
 // half-written one, and an interrupted save keeps the previous store.
+//
+// A damaged store (see RegistryDamaged) reads as a failure. The next change
+// repairs it: the damaged file is kept beside the store as
+// "<name>.damaged-<date>-<time>[-<n>]" (an earlier one is never replaced),
+// and a fresh store holding what could still be read is written.
 class TRegistryStore {
 public:
+    using TNotice = std::function<void(const std::string&)>;
+
     explicit TRegistryStore(std::filesystem::path file);
     // user.reg in the user's configuration directory.
     static TRegistryStore ForCurrentUser();
 
     const std::filesystem::path& FilePath() const { return FFile; }
 
-    // The key, or nothing when the file or the key does not exist.
+    // Receives the one line that says a damaged store was repaired.
+    void SetNotice(TNotice notice) { FNotice = std::move(notice); }
+
+    // The key, or nothing when the file or the key does not exist. Never
+    // waits: a FIFO or device at the path is a read failure.
     std::optional<TRegKey> ReadKey(std::string_view path) const;
     // Opens the key (creating it when missing), lets `edit` change it and
-    // writes the store back with every other key as it was. A damaged store
-    // is not overwritten.
+    // writes the store back with every other key as it was.
     void EditKey(std::string_view path, const std::function<void(TRegKey&)>& edit);
     // Removes the key with everything below it; false when there was none.
     bool DeleteKeyTree(std::string_view path);
 
 private:
-    std::optional<TRegistryFile> ReadFile() const;
-    // Also hands back the file's text as read.
-    std::optional<TRegistryFile> ReadFile(std::string& text) const;
+    // The store as found; `Damage` says why it is no store.
+    struct TSnapshot {
+        bool Exists = false;
+        std::string Text;
+        std::optional<std::string> Damage;
+        TRegistryFile File;
+    };
+
+    TSnapshot Read() const;
     void WriteFile(const std::string& text);
     // Runs `change` on the current contents under the writers' lock and
-    // writes the result when `change` returns true.
+    // writes the result when `change` returns true (or the store needs
+    // repair).
     void Modify(const std::function<bool(TRegistryFile&)>& change);
+    void MoveDamagedAside(const std::string& why);
+    void RemoveStaleTemporaries() const;
 
     std::filesystem::path FFile;
+    TNotice FNotice;
 };
 
 }  // namespace vantrel::platform

@@ -173,12 +173,24 @@ TEST_F(UpdateStateTest, SaveAndDeleteKeepOtherKeysAndDeleteRemovesTheWholeTree) 
     EXPECT_TRUE(store.ReadKey("Other"));
 }
 
-TEST_F(UpdateStateTest, ASaveNeverReplacesADamagedStore) {
+TEST_F(UpdateStateTest, ASaveRepairsADamagedStoreKeepingItAsideAndSaysSoOnce) {
     WriteStore("\"Update Mode\"=hex:zz\n");
     const Bytes before = test::ReadFile(StoreFile());
+    LoadUpdateState();
     UpdateState.Mode = ModeDaily;
-    SaveUpdateState(true);  // gives up silently
-    EXPECT_EQ(test::ReadFile(StoreFile()), before);
+    for (int save = 0; save < 2; ++save) {
+        ::testing::internal::CaptureStderr();
+        SaveUpdateState(true);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find("kept as") != std::string::npos, save == 0) << said;
+    }
+    std::vector<Bytes> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(StoreFile().parent_path()))
+        if (entry.path().filename().string().starts_with("user.reg.damaged-"))
+            kept.push_back(test::ReadFile(entry.path()));
+    EXPECT_EQ(kept, std::vector<Bytes>{before});
+    LoadUpdateState();
+    EXPECT_EQ(UpdateState.Mode, ModeDaily);
 }
 
 TEST(Dates, CalendarArithmetic) {

@@ -1,9 +1,9 @@
-// A stand-in for a running vantrel instance, built under the same file
-// name in another directory: with "listen" it opens the instance endpoint
-// as a main window does and prints each message it receives; with "silent"
-// it has no endpoint, like an instance before its window exists. It says
-// "ready" once it is in place and runs until it is killed or its standard
-// input closes.
+// A stand-in for a running vantrel instance: it registers as the running
+// instance as start-up does, and with "listen" it also opens the instance
+// endpoint as a main window does and prints each message it receives; with
+// "silent" it has no endpoint, like an instance before its window exists.
+// It says "ready" once it is in place ("taken" when another instance is
+// registered) and runs until it is killed or its standard input closes.
 #include <poll.h>
 #include <unistd.h>
 
@@ -13,9 +13,14 @@
 #include <memory>
 
 #include "platform/InstanceMessages.h"
+#include "platform/InstanceRegistration.h"
 
 int main(int argc, char** argv) {
     const bool listen = argc > 1 && std::strcmp(argv[1], "listen") == 0;
+    if (!vantrel::platform::ClaimInstance().Registered) {
+        std::printf("taken\n");
+        return 1;
+    }
     std::unique_ptr<vantrel::platform::TInstanceMessageListener> listener;
     if (listen)
         listener = std::make_unique<vantrel::platform::TInstanceMessageListener>();

@@ -10,11 +10,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
 
 #include "platform/InstanceMessages.h"
+#include "platform/InstanceRegistration.h"
 #include "platform/Processes.h"
 #include "platform/UserDirs.h"
 #include "tests/support/TempDir.h"
@@ -82,8 +84,12 @@ protected:
         FRuntime = FDir / "runtime";
         std::filesystem::create_directories(FRuntime);
         setenv("XDG_RUNTIME_DIR", FRuntime.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (FDir / "config").c_str(), 1);
     }
-    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
+    void TearDown() override {
+        unsetenv("XDG_RUNTIME_DIR");
+        unsetenv("XDG_CONFIG_HOME");
+    }
 
     test::TempDir FDir;
     std::filesystem::path FRuntime;
@@ -101,12 +107,12 @@ TEST_F(ProcessesTest, FindsThisProcessByItsOwnNameInAnyLetterCase) {
     EXPECT_TRUE(FindProcessesByExeName("no-such-program-name").empty());
 }
 
-TEST_F(ProcessesTest, SameFileNameInDifferentDirectoriesCountsAndOtherSessionsDoNot) {
+TEST_F(ProcessesTest, SameFileNameInDifferentDirectoriesAndOtherSessionsCount) {
     const TProbe first(SleepCopy(FDir / "a", "VantrelProbe"));
     const TProbe second(SleepCopy(FDir / "b", "vantrelprobe"));
     const TProbe elsewhere(SleepCopy(FDir / "c", "VANTRELPROBE"), getuid(), "/some/other/runtime");
     const std::vector<pid_t> pids = Pids(FindProcessesByExeName("vantrelPROBE"));
-    EXPECT_EQ(pids, (std::vector<pid_t>{first.Pid(), second.Pid()}));
+    EXPECT_EQ(pids, (std::vector<pid_t>{first.Pid(), second.Pid(), elsewhere.Pid()}));
 }
 
 TEST_F(ProcessesTest, AnotherUsersInstanceDoesNotCount) {
@@ -135,8 +141,10 @@ TEST_F(ProcessesTest, TerminateEndsTheProcessAtOnce) {
 }
 
 TEST_F(ProcessesTest, PostedMessagesReachTheListenerOfThatProcess) {
+    ASSERT_TRUE(ClaimInstance().Registered);
     TInstanceMessageListener listener;
-    EXPECT_EQ(listener.Endpoint(), FRuntime / "vantrel" / (std::to_string(getpid()) + ".sock"));
+    EXPECT_TRUE(listener.Endpoint().native().starts_with("@vantrel/" + std::to_string(getuid()) +
+                                                         "/" + std::to_string(getpid()) + "/"));
     EXPECT_TRUE(PostToProcessWindows(TProcess{getpid()}, WM_SHOWMAINWINDOW, 0, 0));
     EXPECT_TRUE(PostToProcessWindows(TProcess{getpid()}, 7, -1, INTPTR_MAX));
     EXPECT_EQ(listener.WaitForMessage(5000), (TInstanceMessage{1025, 0, 0}));
@@ -178,15 +186,51 @@ TEST_F(ProcessesTest, MalformedDatagramsAreDropped) {
     EXPECT_TRUE(listener.ReadPending().empty());
 }
 
-TEST_F(ProcessesTest, TheEndpointGoesWithTheListener) {
+TEST_F(ProcessesTest, TheEndpointGoesWithTheListenerAndLeavesNoFile) {
     std::filesystem::path endpoint;
     {
         TInstanceMessageListener listener;
         endpoint = listener.Endpoint();
-        EXPECT_TRUE(std::filesystem::exists(endpoint));
+        EXPECT_TRUE(PostInstanceMessage(endpoint, TInstanceMessage{1025, 0, 0}));
     }
-    EXPECT_FALSE(std::filesystem::exists(endpoint));
     EXPECT_FALSE(PostInstanceMessage(endpoint, TInstanceMessage{1025, 0, 0}));
+    EXPECT_TRUE(std::filesystem::is_empty(FRuntime));
+}
+
+TEST_F(ProcessesTest, OnlyDeadEndpointFilesInAPrivateDirectoryAreRemoved) {
+    const std::filesystem::path dir = FRuntime / "vantrel";
+    std::filesystem::create_directory(dir);
+    chmod(dir.c_str(), 0700);
+    const auto bound = [](const std::filesystem::path& path) {
+        const int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, path.c_str());
+        EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        return fd;
+    };
+    close(bound(dir / "123.sock"));  // its process is gone
+    const int alive = bound(dir / "456.sock");
+    std::ofstream(dir / "789.sock") << "not a socket";
+    close(bound(dir / "notes.sock"));
+    RemoveStaleEndpointFiles();
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"456.sock", "789.sock", "notes.sock"}));
+
+    // Where others may write, nothing is touched.
+    close(alive);
+    chmod(dir.c_str(), 0777);
+    RemoveStaleEndpointFiles();
+    EXPECT_TRUE(std::filesystem::exists(dir / "456.sock"));
+    // Once only dead ones were there, the directory goes too.
+    chmod(dir.c_str(), 0700);
+    std::filesystem::remove(dir / "789.sock");
+    std::filesystem::remove(dir / "notes.sock");
+    RemoveStaleEndpointFiles();
+    EXPECT_FALSE(std::filesystem::exists(dir));
 }
 
 class UserDirsTest : public ::testing::Test {

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "platform/RegistryStore.h"
 #include "tests/support/TempDir.h"
 
@@ -100,6 +103,50 @@ TEST(RegistryText, DamagedTextIsAReadFailureNamingTheLine) {
     }
 }
 
+TEST(RegistryText, SalvageKeepsEveryLineThatParses) {
+    struct TCase {
+        const char* Text;
+        std::vector<std::pair<std::string, std::vector<std::string>>> Keys;  // path, value names
+    };
+    const TCase cases[] = {
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:01\n"
+         "\"bad\"=hex:1\n\"y\"=dword:00000001\n\"cut",
+         {{"A", {"x", "y"}}}},
+        // Values under a key line that does not parse belong to no key.
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:01\n"
+         "[HKEY_CURRENT_USER\\B\n\"lost\"=hex:02\n[HKEY_CURRENT_USER\\C]\n\"z\"=hex:03\n",
+         {{"A", {"x"}}, {"C", {"z"}}}},
+        // No header, garbage first: the keys are still found.
+        {"\x01\x02garbage\n\"early\"=hex:01\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:01\n",
+         {{"A", {"x"}}}},
+        {"", {}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Text);
+        const TRegistryFile file = SalvageRegistryText(c.Text);
+        std::vector<std::pair<std::string, std::vector<std::string>>> keys;
+        for (const TRegKey& key : file.Keys) {
+            keys.emplace_back(key.Path, std::vector<std::string>{});
+            for (const auto& [name, value] : key.Values)
+                keys.back().second.push_back(name);
+        }
+        EXPECT_EQ(keys, c.Keys);
+    }
+}
+
+TEST(RegistryText, RepeatedKeysAndNamesInAnyCaseMergeInFirstPlace) {
+    const TRegistryFile file = ParseRegistryText(
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_CURRENT_USER\\Vantrel]\n\"Mode\"=hex:01\n\"Other\"=hex:02\n"
+        "[HKEY_CURRENT_USER\\Second]\n"
+        "[HKEY_CURRENT_USER\\VANTREL]\n\"MODE\"=hex:03\n");
+    ASSERT_EQ(file.Keys.size(), 2u);
+    EXPECT_EQ(file.Keys[0].Path, "Vantrel");
+    ASSERT_EQ(file.Keys[0].Values.size(), 2u);
+    EXPECT_EQ(file.Keys[0].Values[0].first, "Mode");
+    EXPECT_EQ(file.Keys[0].Values[0].second.Data, Bytes{3});
+}
+
 TEST(RegistryText, DeletingAKeyTreeTakesItsSubkeysOnly) {
     TRegistryFile file;
     file.OpenKey("Vantrel");
@@ -141,15 +188,81 @@ TEST_F(RegistryStoreFile, SavesKeepOtherKeysAndCreateAPrivateFile) {
         EXPECT_TRUE(entry.path() == FFile || entry.path().extension() == ".lock") << entry.path();
 }
 
-TEST_F(RegistryStoreFile, ADamagedStoreIsAReadFailureAndIsNotOverwritten) {
+std::vector<std::string> FilesBeside(const std::filesystem::path& file) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(RegistryStoreFile, ADamagedStoreIsKeptAsideAndRepairedAtTheNextChange) {
     std::filesystem::create_directories(FFile.parent_path());
     const std::string damaged =
-        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Vantrel]\n\"A\"=hex:zz\n";
-    test::WriteFile(FFile, damaged);
-    EXPECT_THROW(FStore.ReadKey("Vantrel"), RegistryError);
-    EXPECT_THROW(FStore.EditKey("Vantrel", [](TRegKey&) {}), RegistryError);
-    EXPECT_THROW(FStore.DeleteKeyTree("Vantrel"), RegistryError);
-    EXPECT_EQ(ReadText(FFile), damaged);
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Other]\n\"Keep\"=hex:07\n"
+        "[HKEY_CURRENT_USER\\Vantrel]\n\"A\"=hex:zz\n";
+    std::vector<std::string> notices;
+    FStore.SetNotice([&](const std::string& text) { notices.push_back(text); });
+    // Twice, within the same second: the second copy must not replace the
+    // first.
+    for (int round = 0; round < 2; ++round) {
+        test::WriteFile(FFile, damaged);
+        EXPECT_THROW(FStore.ReadKey("Vantrel"), RegistryDamaged);
+        FStore.EditKey("Vantrel", [](TRegKey& key) { key.Set("B", {RegBinary, {2}}); });
+        EXPECT_EQ(FStore.ReadKey("Other")->Find("Keep")->Data, Bytes{7});
+        const auto vantrel = FStore.ReadKey("Vantrel");
+        ASSERT_TRUE(vantrel);
+        EXPECT_EQ(vantrel->Values.size(), 1u);  // the unreadable "A" is gone
+        FStore.EditKey("Vantrel", [](TRegKey& key) { key.Set("C", {RegBinary, {3}}); });
+    }
+    ASSERT_EQ(notices.size(), 2u);  // once per repair, not once per save
+    EXPECT_NE(notices[0].find("line 5"), std::string::npos) << notices[0];
+    const std::vector<std::string> names = FilesBeside(FFile);
+    ASSERT_EQ(names.size(), 4u) << ::testing::PrintToString(names);
+    EXPECT_TRUE(names[1].starts_with("user.reg.damaged-")) << names[1];
+    EXPECT_EQ(names[2], names[1] + "-1");
+    EXPECT_EQ(ReadText(FFile.parent_path() / names[1]), damaged);
+    EXPECT_EQ(ReadText(FFile.parent_path() / names[2]), damaged);
+    EXPECT_NE(notices[1].find(names[2]), std::string::npos) << notices[1];
+}
+
+TEST_F(RegistryStoreFile, WhatIsNoRegularFileIsAReadFailureWithoutWaiting) {
+    std::filesystem::create_directories(FFile.parent_path());
+    struct TCase {
+        const char* Name;
+        std::function<void(const std::filesystem::path&)> Make;
+    };
+    const TCase cases[] = {
+        {"fifo", [](const auto& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
+        {"directory", [](const auto& path) { std::filesystem::create_directory(path); }},
+        {"link to a fifo",
+         [](const auto& path) {
+             ASSERT_EQ(mkfifo((path.string() + "-target").c_str(), 0600), 0);
+             std::filesystem::create_symlink(path.string() + "-target", path);
+         }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::filesystem::remove_all(FFile.parent_path());
+        std::filesystem::create_directories(FFile.parent_path());
+        c.Make(FFile);
+        EXPECT_THROW(FStore.ReadKey("Vantrel"), RegistryDamaged);
+        FStore.EditKey("Vantrel", [](TRegKey& key) { key.Set("A", {RegBinary, {1}}); });
+        EXPECT_EQ(FStore.ReadKey("Vantrel")->Find("A")->Data, Bytes{1});
+    }
+}
+
+TEST_F(RegistryStoreFile, ASaveRemovesTheTemporaryFilesOfKilledSavesOnly) {
+    FStore.EditKey("Vantrel", [](TRegKey& key) { key.Set("A", {RegBinary, {1}}); });
+    const std::filesystem::path dir = FFile.parent_path();
+    // "user.reg.Ab12Cd" may be an earlier version's, or the user's: kept.
+    for (const char* name : {"user.reg.saving-Ab12Cd", "user.reg.Ab12Cd",
+                             "user.reg.damaged-20250101-000000", "other.saving-Ab12Cd"})
+        test::WriteFile(dir / name, "x");
+    FStore.EditKey("Vantrel", [](TRegKey& key) { key.Set("A", {RegBinary, {2}}); });
+    EXPECT_EQ(FilesBeside(FFile),
+              (std::vector<std::string>{"other.saving-Ab12Cd", "user.reg", "user.reg.Ab12Cd",
+                                        "user.reg.damaged-20250101-000000", "user.reg.lock"}));
 }
 
 TEST_F(RegistryStoreFile, DeletingFromAMissingStoreCreatesNothing) {
