@@ -89,8 +89,11 @@ std::string PackageOnDisk(const std::string& tempDir) {
 }  // namespace
 
 bool PackageVerificationWanted() {
+    // Anything at the key's path asks for verification, a dangling link
+    // included: the key loader then refuses it, and nothing is installed
+    // unverified because a vendor's key went missing.
     std::error_code error;
-    return fs::exists(AppDir + "package-key.pub", error) || error;
+    return fs::exists(fs::symlink_status(AppDir + "package-key.pub", error)) || error;
 }
 
 TVerification VerifyDownloadedPackage(const std::string& tempDir, bool fetchSignature,

@@ -68,7 +68,7 @@ std::string Served(const std::string& text) {
 }
 const std::string kNotFound = Answer("404 Not Found", "Content-Length: 0\r\n", "");
 
-enum class TKey { Vendor, Broken, None };
+enum class TKey { Vendor, Broken, Dangling, None };
 enum class TEnd { Downloaded, Paused, Offered };
 
 struct TRow {
@@ -118,6 +118,8 @@ protected:
             fs::copy_file(Keys.PublicKey, Home / "package-key.pub");
         if (row.Key == TKey::Broken)
             WriteFile(Home / "package-key.pub", std::string("untrusted comment: x\nnot a key\n"));
+        if (row.Key == TKey::Dangling)
+            fs::create_symlink(Home / "gone.pub", Home / "package-key.pub");
         if (row.PartialBefore) {
             WriteFile(Partial(), *row.PartialBefore);
             WriteResumeRecord(QString::fromStdString(Partial().string()),
@@ -275,6 +277,15 @@ TEST_F(MainWindowIntegrity, NothingButTheVendorsPackageReachesTheInstaller) {
          Ranged(kPackage, "\"v1\""),
          Served(Signature),
          TKey::Broken,
+         TEnd::Paused,
+         kPackage,
+         false,
+         unavailable},
+        {"key file a dangling link",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(Signature),
+         TKey::Dangling,
          TEnd::Paused,
          kPackage,
          false,
