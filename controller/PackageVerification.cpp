@@ -92,8 +92,9 @@ bool PackageVerificationWanted() {
     // Anything at the key's path asks for verification, a dangling link
     // included: the key loader then refuses it, and nothing is installed
     // unverified because a vendor's key went missing.
+    // A path that cannot be looked at also asks for it.
     std::error_code error;
-    return fs::exists(fs::symlink_status(AppDir + "package-key.pub", error)) || error;
+    return fs::symlink_status(AppDir + "package-key.pub", error).type() != fs::file_type::not_found;
 }
 
 TVerification VerifyDownloadedPackage(const std::string& tempDir, bool fetchSignature,
