@@ -9,35 +9,13 @@
 #include <set>
 
 #include "tests/e2e/ChildProcess.h"
+#include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
 
 namespace vantrel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct TShellResult {
-    int Status = -1;
-    std::string Out;
-};
-
-// A shell command's standard output and its status; the command decides
-// where standard error goes.
-TShellResult Shell(const std::string& command) {
-    TShellResult result;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe)
-        return result;
-    char buffer[4096];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe.get()))
-        result.Out.append(buffer, got);
-    result.Status = pclose(pipe.release());
-    return result;
-}
-
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
 
 // The options a usage text names: words that start with "-" or "--" after a
 // space, a bracket or a comma ("e-mail" and "0-65535" are not options).
@@ -63,8 +41,8 @@ protected:
             if (entry.path().extension() == ".deb")
                 packages.push_back(entry.path());
         ASSERT_EQ(packages.size(), 1u) << VANTREL_TEST_PACKAGE_DIR;
-        const TShellResult unpack =
-            Shell("dpkg-deb -x " + Quoted(packages.front()) + " " + Quoted(Root->path()) + " 2>&1");
+        const TShellResult unpack = RunShell("dpkg-deb -x " + ShellQuoted(packages.front()) + " " +
+                                             ShellQuoted(Root->path()) + " 2>&1");
         ASSERT_EQ(unpack.Status, 0) << unpack.Out;
     }
     static void TearDownTestSuite() { delete Root; }
@@ -76,7 +54,7 @@ protected:
     // The page as plain text on one long line per paragraph: no hyphenation
     // or justification to split an option across lines.
     static std::string PlainText(const fs::path& page) {
-        return Shell("MANWIDTH=400 man --nh --nj -l " + Quoted(page) + " 2>/dev/null").Out;
+        return RunShell("MANWIDTH=400 man --nh --nj -l " + ShellQuoted(page) + " 2>/dev/null").Out;
     }
 
     static inline TempDir* Root = nullptr;
@@ -93,7 +71,7 @@ TEST_F(ManualPageTest, EveryInstalledProgramHasAPageThatManRendersWithoutWarning
         ASSERT_TRUE(fs::is_regular_file(page));
         // Warnings go to standard error; the rendered page is thrown away.
         const TShellResult warnings =
-            Shell("MANWIDTH=80 man --warnings -l " + Quoted(page) + " 2>&1 >/dev/null");
+            RunShell("MANWIDTH=80 man --warnings -l " + ShellQuoted(page) + " 2>&1 >/dev/null");
         EXPECT_EQ(warnings.Status, 0);
         EXPECT_EQ(warnings.Out, "");
         // The page is about this program, not a copy of another's.

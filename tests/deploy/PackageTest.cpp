@@ -16,6 +16,7 @@
 #include "tests/e2e/ChildProcess.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/NginxServer.h"
+#include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
 
 namespace vantrel::test {
@@ -23,26 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TCommandResult {
-    int Status = -1;
-    std::string Out;
-};
-
-// A shell command's standard output (standard error joins it) and status.
-TCommandResult RunCommand(const std::string& command) {
-    TCommandResult result;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
-    if (!pipe)
-        return result;
-    char buffer[4096];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe.get()))
-        result.Out.append(buffer, got);
-    result.Status = pclose(pipe.release());
-    return result;
-}
-
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
+// A shell command's standard output with standard error joined to it.
+TShellResult RunCommand(const std::string& command) {
+    return RunShell(command + " 2>&1");
 }
 
 std::string TextOf(const fs::path& file) {
@@ -95,8 +79,8 @@ protected:
     static void SetUpTestSuite() {
         Package = new fs::path(PackageFile());
         Root = new TempDir;
-        const TCommandResult unpack =
-            RunCommand("dpkg-deb -x " + Quoted(*Package) + " " + Quoted(Root->path()));
+        const TShellResult unpack =
+            RunCommand("dpkg-deb -x " + ShellQuoted(*Package) + " " + ShellQuoted(Root->path()));
         ASSERT_EQ(unpack.Status, 0) << unpack.Out;
     }
     static void TearDownTestSuite() {
@@ -174,27 +158,27 @@ TEST_F(PackageTest, BinVantrelIsARelativeLinkToTheProgram) {
 TEST_F(PackageTest, BinariesFindTheirLibrariesOnTheSystemAndNotInTheBuildTree) {
     for (const std::string& elf : kElfFiles) {
         SCOPED_TRACE(elf);
-        const TCommandResult ldd = RunCommand("ldd " + Quoted(Installed(elf)));
+        const TShellResult ldd = RunCommand("ldd " + ShellQuoted(Installed(elf)));
         EXPECT_EQ(ldd.Status, 0) << ldd.Out;
         EXPECT_EQ(ldd.Out.find("not found"), std::string::npos) << ldd.Out;
         EXPECT_EQ(ldd.Out.find(BinDir().parent_path().string()), std::string::npos) << ldd.Out;
         EXPECT_EQ(ldd.Out.find(SourceDir().string()), std::string::npos) << ldd.Out;
-        const TCommandResult dynamic = RunCommand("readelf -d " + Quoted(Installed(elf)));
+        const TShellResult dynamic = RunCommand("readelf -d " + ShellQuoted(Installed(elf)));
         EXPECT_EQ(dynamic.Out.find("RPATH"), std::string::npos) << dynamic.Out;
         EXPECT_EQ(dynamic.Out.find("RUNPATH"), std::string::npos) << dynamic.Out;
     }
     // The program's check side must not drag Qt into a quiet run.
-    EXPECT_EQ(RunCommand("ldd " + Quoted(Installed("usr/lib/vantrel/vantrel"))).Out.find("Qt"),
+    EXPECT_EQ(RunCommand("ldd " + ShellQuoted(Installed("usr/lib/vantrel/vantrel"))).Out.find("Qt"),
               std::string::npos);
 }
 
 TEST_F(PackageTest, DependsNamesTheLibrariesItLinks) {
-    const TCommandResult depends = RunCommand("dpkg-deb -f " + Quoted(*Package) + " Depends");
+    const TShellResult depends = RunCommand("dpkg-deb -f " + ShellQuoted(*Package) + " Depends");
     ASSERT_EQ(depends.Status, 0) << depends.Out;
     for (const char* library : {"libc6", "libstdc++6", "libcurl4", "libjpeg62-turbo", "zlib1g",
                                 "libsodium23", "libqt6core6", "libqt6gui6", "libqt6widgets6"})
         EXPECT_NE(depends.Out.find(library), std::string::npos) << library << " in " << depends.Out;
-    EXPECT_EQ(RunCommand("dpkg-deb -f " + Quoted(*Package) + " Package").Out, "vantrel\n");
+    EXPECT_EQ(RunCommand("dpkg-deb -f " + ShellQuoted(*Package) + " Package").Out, "vantrel\n");
 }
 
 TEST_F(PackageTest, UnitsAndDesktopEntryNameTheInstalledPaths) {
