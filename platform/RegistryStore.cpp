@@ -87,14 +87,20 @@ std::string DateStamp() {
     return stamp;
 }
 
-// Renames `file` to a dated name beside it that no earlier copy has, and
-// returns that name. RENAME_NOREPLACE makes "never overwrite" hold even
-// against another process picking the same name at the same moment.
+// Keeps `file` under a dated name beside it that no earlier copy has, and
+// returns that name. A hard link keeps the store in place until the fresh
+// one replaces it in one rename, so a kill between the two steps never
+// leaves the user without a store; what cannot be linked (a directory in
+// the store's place) is renamed instead. Neither step replaces an existing
+// name, even against another process picking the same one at that moment.
 std::string KeepAside(const std::filesystem::path& file) {
     const std::string base = file.string() + ".damaged-" + DateStamp();
     for (int n = 0; n < 1000; ++n) {
         const std::string aside = n == 0 ? base : base + "-" + std::to_string(n);
-        if (renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
+        if (link(file.c_str(), aside.c_str()) == 0)
+            return aside;
+        if (errno != EEXIST &&
+            renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
             return aside;
         if (errno != EEXIST)
             throw RegistryError(SystemError("cannot keep the damaged store", file));
