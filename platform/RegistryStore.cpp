@@ -14,29 +14,13 @@
 #include <thread>
 #include <utility>
 
+#include "platform/FileDescriptor.h"
 #include "platform/UserDirs.h"
 
 namespace vantrel::platform {
 namespace {
 
 // ---- files ----------------------------------------------------------------
-
-class TFd {
-public:
-    explicit TFd(int fd) : FFd(fd) {}
-    ~TFd() {
-        if (FFd >= 0)
-            close(FFd);
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    TFd(TFd&& other) noexcept : FFd(other.release()) {}
-    int get() const { return FFd; }
-    int release() { return std::exchange(FFd, -1); }
-
-private:
-    int FFd;
-};
 
 std::string SystemError(const std::string& what, const std::filesystem::path& path) {
     return what + " " + path.string() + ": " + std::strerror(errno);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/iProcs.h"
+#include "platform/FileDescriptor.h"
 #include "signature/MinisignFormat.h"
 
 namespace vantrel {
@@ -22,21 +23,7 @@ namespace {
 // cost a third more system time here). The same memory for any package size.
 constexpr std::size_t kHashChunk = 1 << 16;
 
-class TFileHandle {
-public:
-    explicit TFileHandle(int fd) : FFd(fd) {}
-    ~TFileHandle() {
-        if (FFd >= 0)
-            close(FFd);
-    }
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    int get() const { return FFd; }
-    int release() { return std::exchange(FFd, -1); }
-
-private:
-    int FFd;
-};
+using platform::TFd;
 
 [[noreturn]] void FailUnreadable(const std::string& packageFile, int error) {
     throw TSignatureError("The package " + packageFile +
@@ -51,7 +38,7 @@ int OpenRegularFile(const std::string& packageFile, struct stat& info) {
     int fd = open(packageFile.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         FailUnreadable(packageFile, errno);
-    TFileHandle file(fd);
+    TFd file(fd);
     if (fstat(fd, &info) != 0)
         FailUnreadable(packageFile, errno);
     if (!S_ISREG(info.st_mode))
@@ -81,7 +68,7 @@ void HashFile(int fd, const std::string& packageFile, crypto_generichash_blake2b
 bool VerifyHashed(const std::string& packageFile, const TMinisignSignature& sig,
                   const TMinisignPublicKey& key) {
     struct stat info {};
-    TFileHandle file(OpenRegularFile(packageFile, info));
+    TFd file(OpenRegularFile(packageFile, info));
     crypto_generichash_blake2b_state state;
     crypto_generichash_blake2b_init(&state, nullptr, 0, crypto_generichash_blake2b_BYTES_MAX);
     HashFile(file.get(), packageFile, state);
@@ -98,7 +85,7 @@ bool VerifyHashed(const std::string& packageFile, const TMinisignSignature& sig,
 bool VerifyLegacy(const std::string& packageFile, const TMinisignSignature& sig,
                   const TMinisignPublicKey& key) {
     struct stat info {};
-    TFileHandle file(OpenRegularFile(packageFile, info));
+    TFd file(OpenRegularFile(packageFile, info));
     const auto size = static_cast<std::size_t>(info.st_size);
     if (size == 0)
         return crypto_sign_verify_detached(sig.Signature.data(), nullptr, 0, key.Key.data()) == 0;
@@ -167,7 +154,7 @@ TMinisignPublicKey LoadMinisignPublicKeyFile(const std::string& path) {
     if (fd < 0)
         throw TSignatureError("The package-signing key file " + path +
                               " could not be read: " + std::strerror(errno) + ".");
-    TFileHandle file(fd);
+    TFd file(fd);
     return ParseMinisignPublicKey(ReadKeyFile(path, file.get()));
 }
 
