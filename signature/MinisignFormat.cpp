@@ -2,6 +2,8 @@
 
 #include <sodium.h>
 
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -79,11 +81,15 @@ void RequirePrefix(std::string_view line, std::string_view prefix, const std::st
 
 }  // namespace
 
+// minisign prints the id as one little-endian 64-bit number in hexadecimal,
+// without leading zeros; the vendor compares what we print with that.
 std::string KeyIdText(const std::array<unsigned char, 8>& keyId) {
+    std::uint64_t number = 0;
+    for (std::size_t i = keyId.size(); i-- > 0;)
+        number = (number << 8) | keyId[i];
     char text[17];
-    for (std::size_t i = 0; i < keyId.size(); ++i)
-        std::snprintf(text + 2 * i, 3, "%02X", keyId[keyId.size() - 1 - i]);
-    return std::string(text, 16);
+    std::snprintf(text, sizeof text, "%" PRIX64, number);
+    return text;
 }
 
 TMinisignPublicKey ParseMinisignPublicKey(std::string_view fileText) {

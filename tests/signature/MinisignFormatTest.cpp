@@ -138,6 +138,9 @@ TEST_F(MinisignFormatTest, PublicKeyFileCornerCases) {
 TEST_F(MinisignFormatTest, KeyIdReadsAsMinisignPrintsIt) {
     const TMinisignPublicKey key = ParseMinisignPublicKey(Joined(FPub));
     EXPECT_EQ(FPub[0], "untrusted comment: minisign public key " + KeyIdText(key.KeyId));
+    // One key in sixteen has a leading zero digit, which minisign leaves out.
+    EXPECT_EQ(KeyIdText({0xF3, 0xC6, 0xB9, 0xC0, 0xAE, 0xE9, 0x87, 0x03}), "387E9AEC0B9C6F3");
+    EXPECT_EQ(KeyIdText({0, 0, 0, 0, 0, 0, 0, 0}), "0");
 }
 
 }  // namespace
