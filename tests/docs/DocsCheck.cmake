@@ -81,11 +81,13 @@ endfunction()
 
 function(check_paths)
   file(READ ${SOURCE_DIR}/docs/DEVELOPING.md guide)
-  # Brackets and semicolons would split or join CMake list elements.
+  # A span may run over a line break. Brackets and semicolons would split
+  # or join CMake list elements.
+  string(REPLACE "\n" " " guide "${guide}")
   string(REPLACE ";" "," guide "${guide}")
   string(REPLACE "[" "{" guide "${guide}")
   string(REPLACE "]" "}" guide "${guide}")
-  string(REGEX MATCHALL "`[^`\n]+`" spans "${guide}")
+  string(REGEX MATCHALL "`[^`]+`" spans "${guide}")
   string(REGEX MATCHALL "}\\(([^) ]+)\\)" links "${guide}")
   set(paths)
   foreach(span IN LISTS spans)
