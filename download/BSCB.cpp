@@ -132,7 +132,7 @@ bool TBSCB::ReadPutFile(std::vector<std::uint8_t>& body) const {
 HRESULT TBSCB::GetBindInfo(std::uint32_t& bindFlags, TBindInfo& info) {
     bindFlags = FInfo.BindFlags;
     info = TBindInfo{};
-    info.Size = 84;
+    info.Size = kBindInfoRecordSize;
     info.ExtraInfo = FInfo.ExtraInfo;
     info.BindInfoFlags = 0;
     info.BindVerb = Redirecting ? BINDVERB_GET : FInfo.Verb;
@@ -152,7 +152,7 @@ HRESULT TBSCB::GetBindInfo(std::uint32_t& bindFlags, TBindInfo& info) {
     }
     info.MediumType = info.BindVerb != BINDVERB_GET ? TYMED_HGLOBAL : TYMED_NULL;
     info.CodePage = FInfo.CodePage;
-    info.Security.Length = 12;
+    info.Security.Length = kSecurityAttributesRecordSize;
     info.Security.Descriptor = FInfo.Descriptor.toLocal8Bit();
     info.Security.InheritHandle = FInfo.InheritHandle;
     return S_OK;
@@ -171,13 +171,13 @@ bool TBSCB::ApplyResume() {
         return true;
     }
     FInfo.RangeEnd = 0;
-    std::uint32_t action = 0;
+    TResumeAction action = TResumeAction::Continue;
     if (FOwner->OnResume) {
         FOwner->OnResume(this, FInfo.FileName, action);
     }
-    if (action == 1) {
+    if (action == TResumeAction::Restart) {
         FInfo.RangeBegin = 0;
-    } else if (action == 2) {
+    } else if (action == TResumeAction::Abort) {
         return false;
     } else {
         FInfo.RangeBegin = file.size();
