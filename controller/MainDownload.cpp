@@ -254,7 +254,8 @@ void TfVantrelMain::IEDownloadComplete(TBSCB* Sender, TStream* Stream, platform:
             break;
         case TCompletionAction::Pause:
             PauseDownload();
-            FResumePending = resume;
+            // So does one clicked while the pause handled queued events.
+            FResumePending = resume || FResumePending;
             break;
     }
     FTransferIdle = true;
