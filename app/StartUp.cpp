@@ -132,6 +132,8 @@ int RunStartUp(int argc, char** argv) {
         exitCode = 1;
     }
     ProjectInfo.ProductLogo.Clear();
+    // Only a failed query keeps the old date. A run that found no product
+    // asked nothing and failed nothing, so it moves the next check forward.
     SaveUpdateState(ErrorMessage.empty());
     return exitCode;
 }

@@ -334,6 +334,8 @@ void TfVantrelMain::ShowUpdateInfo() {
             SetDownloadedState();
             break;
         default:
+            // A status this program never writes: nothing is offered, and
+            // the value is saved back as found.
             break;
     }
 }

@@ -28,9 +28,6 @@ namespace vantrel {
 
 namespace {
 
-// The downloading state's status code of a progress event.
-constexpr std::uint32_t kStatusDownloadingData = 5;
-
 using main_parts::Std;
 using main_parts::Text;
 
@@ -87,11 +84,18 @@ void TfVantrelMain::StartDownload() {
     btnCommand->setText(Translate(texts::kPause));
     FbtnCommandClick = &TfVantrelMain::PauseClick;
     ProgressBar->SetPercentType(TLabelProgressBar::showPercent);
+    // FTransferIdle is still set here, so the caption reads "Paused" until
+    // the first progress event of the new transfer.
     UpdateCaption();
     CloseTrayPopup();
     SetTrayHint(texts::kHintDownloading);
+    // Stored before the transfer starts: a process killed during it still
+    // leaves "downloading" behind, and the next start resumes.
     SaveUpdateState(false);
     if (!FTransferIdle) {
+        // The cancelled transfer has not reported its end yet, and two
+        // transfers must never write one file: StartPendingResume starts
+        // this one once that end has come.
         FResumePending = true;
         return;
     }
@@ -106,7 +110,11 @@ void TfVantrelMain::StartDownload() {
 
 void TfVantrelMain::PauseDownload() {
     FResumePending = false;
+    // A paused download is still a download: the next start resumes it.
     UpdateState.Status = StatusDownloading;
+    // Not idle although paused: the cancelled transfer still has to report
+    // its end. Until it has, a close waits and a resume is held back; the
+    // caption below still reads "Downloading" for that while.
     FTransferIdle = false;
     IEDownload->Cancel();
     btnCommand->setText(Translate(texts::kResume));
@@ -115,6 +123,8 @@ void TfVantrelMain::PauseDownload() {
     ProgressBar->SetPercentType(TLabelProgressBar::showStatic);
     UpdateCaption();
     SaveUpdateState(false);
+    // Re-entrant on purpose: a click or transfer event already queued is
+    // handled here, before the paused hint below is set.
     QCoreApplication::processEvents();
     SetTrayHint(texts::kHintPaused);
 }
@@ -171,6 +181,9 @@ void TfVantrelMain::PauseClick(QObject* /*Sender*/) {
 
 void TfVantrelMain::InstallClick(QObject* /*Sender*/) {
     CloseTrayPopup();
+    // Cleared before the hand-over, after which the program ends: the next
+    // start must not offer this package again. A failed hand-over puts
+    // back the state that fits what is left on disk.
     UpdateState.Status = StatusNone;
     if (!RunInstaller())
         return;
@@ -209,7 +222,7 @@ void TfVantrelMain::ShowErrorMessage(const QString& message) {
 
 void TfVantrelMain::IEDownloadProgress(TBSCB* /*Sender*/, std::uint32_t ulProgress,
                                        std::uint32_t ulProgressMax, std::uint32_t ulStatusCode) {
-    if (ulStatusCode != kStatusDownloadingData)
+    if (ulStatusCode != platform::BINDSTATUS_DOWNLOADINGDATA)
         return;
     ProgressBar->SetMax(ClampToInt32(ulProgressMax));
     ProgressBar->SetPosition(ClampToInt32(ulProgress));
@@ -230,14 +243,19 @@ void TfVantrelMain::IEDownloadComplete(TBSCB* Sender, TStream* Stream, platform:
                 FVerifyPending = true;
                 QTimer::singleShot(0, this, &TfVantrelMain::VerifyTransferredPackage);
             } else {
+                // An end reported twice (a 416 to a complete file) enters
+                // the state twice: the popup rises again and the server is
+                // told twice, as each report is handled by itself.
                 SetDownloadedState();
             }
             break;
         case TCompletionAction::Nothing:
+            // A transfer cancelled by a pause: the pause is shown already.
             break;
         case TCompletionAction::Pause:
             PauseDownload();
-            FResumePending = resume;
+            // So does one clicked while the pause handled queued events.
+            FResumePending = resume || FResumePending;
             break;
     }
     FTransferIdle = true;

@@ -72,6 +72,9 @@ void TfVantrelMain::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+// A close during a transfer is refused: the cancel makes the transfer report
+// its end, and that end (FCloseRequested) closes the window again, now idle.
+// Cancelling with nothing running is harmless.
 bool TfVantrelMain::FormCloseQuery() {
     FCloseRequested = true;
     IEDownload->Cancel();

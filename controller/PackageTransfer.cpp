@@ -21,6 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What the update server has always received with a package request, odd as
+// a form type on a GET is: its logs and rules may count on both.
 constexpr const char* kPackageUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Win32)";
 constexpr const char* kPackageHeaderLine = "Content-Type: application/x-www-form-urlencoded";
 constexpr std::uint32_t kPartialContent = 206;
@@ -112,7 +114,8 @@ std::string FinalPackageFile(const std::string& tempDir) {
 
 std::string DownloadCompleteURL() {
     // The server reads the packed version as a signed number, so 200.0.0.1
-    // and above are sent negative.
+    // and above are sent negative. ProjectID goes in unescaped: it comes from
+    // the built-in product table, never from the server.
     const auto version = static_cast<std::int32_t>(AvailableProduct.Version);
     return ServerBaseURL() +
            "/cgi-bin/vantrel/VantrelSrv4.dll/DownloadComplete?ProjectID=" + ProjectID +
@@ -123,6 +126,8 @@ void ConfigurePackageDownload(TIEDownload& download) {
     download.TimeOut = 5000;
     download.SetCodepage(TCodePageOption::Ansi);
     download.SetMethod(TBindVerbOption::Get);
+    // IgnoreSecurityProblem is accepted and has no effect: the binding always
+    // checks an https server's certificate and name.
     download.SetOptions({TBindInfoOption::Asynchronous, TBindInfoOption::AsyncStorage,
                          TBindInfoOption::GetNewestVersion, TBindInfoOption::NoWriteCache,
                          TBindInfoOption::NeedFile, TBindInfoOption::IgnoreSecurityProblem,
@@ -165,6 +170,8 @@ void CheckPackageURL(const std::string& url, TSFTranslateRepository* repository)
     }
 }
 
+// Neither the result nor the answer matters, and nothing retries: every start
+// that finds the package downloaded sends the notice again.
 void NotifyDownloadComplete() {
     std::vector<std::uint8_t> answer;
     HttpGet(DownloadCompleteURL(), answer);

@@ -98,6 +98,9 @@ bool TBSCB::Start() {
     return true;
 }
 
+// An abort here, at the beginning of the transaction or at the response is
+// reported at once and once more when the binding stops; callers tell the
+// two reports apart by result and response code.
 HRESULT TBSCB::OnStartBinding(const std::shared_ptr<TBinding>& binding) {
     if (FOwner->Cancelled()) {
         FireComplete(nullptr, E_ABORT);
@@ -132,7 +135,7 @@ bool TBSCB::ReadPutFile(std::vector<std::uint8_t>& body) const {
 HRESULT TBSCB::GetBindInfo(std::uint32_t& bindFlags, TBindInfo& info) {
     bindFlags = FInfo.BindFlags;
     info = TBindInfo{};
-    info.Size = 84;
+    info.Size = kBindInfoRecordSize;
     info.ExtraInfo = FInfo.ExtraInfo;
     info.BindInfoFlags = 0;
     info.BindVerb = Redirecting ? BINDVERB_GET : FInfo.Verb;
@@ -152,7 +155,7 @@ HRESULT TBSCB::GetBindInfo(std::uint32_t& bindFlags, TBindInfo& info) {
     }
     info.MediumType = info.BindVerb != BINDVERB_GET ? TYMED_HGLOBAL : TYMED_NULL;
     info.CodePage = FInfo.CodePage;
-    info.Security.Length = 12;
+    info.Security.Length = kSecurityAttributesRecordSize;
     info.Security.Descriptor = FInfo.Descriptor.toLocal8Bit();
     info.Security.InheritHandle = FInfo.InheritHandle;
     return S_OK;
@@ -171,13 +174,13 @@ bool TBSCB::ApplyResume() {
         return true;
     }
     FInfo.RangeEnd = 0;
-    std::uint32_t action = 0;
+    TResumeAction action = TResumeAction::Continue;
     if (FOwner->OnResume) {
         FOwner->OnResume(this, FInfo.FileName, action);
     }
-    if (action == 1) {
+    if (action == TResumeAction::Restart) {
         FInfo.RangeBegin = 0;
-    } else if (action == 2) {
+    } else if (action == TResumeAction::Abort) {
         return false;
     } else {
         FInfo.RangeBegin = file.size();
@@ -238,6 +241,7 @@ HRESULT TBSCB::BeginningTransaction(const QString& url, const QString& headers,
         return E_ABORT;
     }
     if (!ApplyResume()) {
+        // Not reported here: the stop of the binding reports this abort.
         return E_ABORT;
     }
     additionalHeaders = BuildHeaderText();
@@ -339,6 +343,9 @@ HRESULT TBSCB::OpenOutput(std::uint32_t status) {
 HRESULT TBSCB::OnResponse(std::uint32_t responseCode, const QString& responseHeaders,
                           const QString& requestHeaders, QString& additionalRequestHeaders) {
     ResponseCode = responseCode;
+    // A 416 to a resume from the file's end means the package is complete:
+    // it ends below as E_ABORT with 416, which the window takes as
+    // downloaded. Only a 416 the sizes do not back gives the file up.
     if (responseCode == 416 && !FInfo.FileName.isEmpty() && FInfo.RangeBegin != 0 &&
         !RangeRefusalMeansComplete(FResume, FInfo.RangeBegin,
                                    FBinding->ResponseHeader("Content-Range"))) {
@@ -361,6 +368,7 @@ HRESULT TBSCB::OnResponse(std::uint32_t responseCode, const QString& responseHea
     const auto length = FBinding ? FBinding->ContentLength() : std::nullopt;
     if (length && *length == 0) {
         if (FInfo.FileName.isEmpty()) {
+            // Success now; the stop of the binding reports E_ABORT after it.
             FireComplete(nullptr, S_OK);
             return E_ABORT;
         }
@@ -457,6 +465,7 @@ HRESULT TBSCB::OnDataAvailable(std::uint32_t flags, std::uint64_t size, std::uin
     }
     std::uint32_t n = 0;
     do {
+        // One zero byte past the data: a data handler may read it as text.
         auto* buffer = static_cast<std::uint8_t*>(std::calloc(std::size_t{chunk} + 1, 1));
         if (!buffer) {
             FOutputFailure = E_OUTOFMEMORY;
@@ -471,6 +480,7 @@ HRESULT TBSCB::OnDataAvailable(std::uint32_t flags, std::uint64_t size, std::uin
         if (buffer) {
             WriteOutput(buffer, length);
         }
+        // What was read, not what the handler left: sizes are the stream's.
         BytesRead += n;
         std::free(buffer);
     } while (n != 0 && FOutputFailure == S_OK);

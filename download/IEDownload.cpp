@@ -150,6 +150,9 @@ TInfo TIEDownload::MakeInfo(const QString& url, const QString& fileName) const {
 }
 
 void TIEDownload::Download(const QString& Url, const QString& FileName) {
+    // One flag for all requests: this also un-cancels a request that is still
+    // ending after a pause, which is why the window starts no transfer before
+    // the previous one has reported its end.
     FCancelled = false;
     auto request = std::make_unique<TBSCB>(MakeInfo(Url, FileName));
     if (!(FBindFlags & platform::BINDF_ASYNCHRONOUS)) {

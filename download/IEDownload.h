@@ -79,8 +79,15 @@ using TOnProgressEvent = std::function<void(TBSCB* Sender, std::uint32_t ulProgr
                                             std::uint32_t ulProgressMax, std::uint32_t ulStatusCode,
                                             const QString& szStatusText, const QString& ElapsedTime,
                                             const QString& Speed, const QString& EstimatedTime)>;
+// What an OnResume handler makes of the partial file a download into a file
+// finds. It is a 32-bit number: a value not named here continues too.
+enum class TResumeAction : std::uint32_t {
+    Continue = 0,  // ask for the bytes after the file's end and append them
+    Restart = 1,   // ask for the whole package and write the file anew
+    Abort = 2,     // send nothing: the request ends with E_ABORT
+};
 using TOnResumeEvent =
-    std::function<void(TBSCB* Sender, const QString& Filename, std::uint32_t& Action)>;
+    std::function<void(TBSCB* Sender, const QString& Filename, TResumeAction& Action)>;
 using TBeginningTransactionEvent =
     std::function<HRESULT(TBSCB* Sender, const QString& szURL, const QString& szHeaders,
                           std::uint32_t dwReserved, QString& szAdditionalHeaders)>;

@@ -180,7 +180,8 @@ void TRegistryStore::WriteFile(const std::string& text) {
         unlink(temporary.c_str());
         throw;
     }
-    // The rename itself is made durable with the directory.
+    // The rename itself is made durable with the directory. A failure here is
+    // not the save's: the new store is in place and readable already.
     TFd dir(open(FFile.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         fsync(dir.get());

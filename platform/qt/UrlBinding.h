@@ -63,15 +63,21 @@ inline constexpr std::uint32_t TYMED_NULL = 0;
 inline constexpr std::uint32_t TYMED_HGLOBAL = 1;
 inline constexpr std::uint32_t TYMED_ISTREAM = 4;
 
+// The sizes the platform's bind-info and security-attributes records state
+// in their first field, as a 32-bit program lays them out. A callback fills
+// them in so that a binding can tell which version of a record it was given.
+inline constexpr std::uint32_t kBindInfoRecordSize = 84;
+inline constexpr std::uint32_t kSecurityAttributesRecordSize = 12;
+
 struct TSecurityAttributes {
-    std::uint32_t Length = 12;
+    std::uint32_t Length = kSecurityAttributesRecordSize;
     QByteArray Descriptor;  // empty: none
     bool InheritHandle = false;
 };
 
 // What the callback tells the binding about the request.
 struct TBindInfo {
-    std::uint32_t Size = 84;
+    std::uint32_t Size = kBindInfoRecordSize;
     QString ExtraInfo;  // appended to the URL of a Get request
     std::uint32_t BindInfoFlags = 0;
     std::uint32_t BindVerb = BINDVERB_GET;

@@ -297,5 +297,28 @@ TEST_F(MainWindowTransfer, FailingServerPausesWithoutAWord) {
     EXPECT_EQ(Notices(), 0u);
 }
 
+// A click waiting in the queue while a failed end is handled runs inside
+// the pause that end shows, as "Resume". That resume must start, or the
+// button reads "Pause" with nothing running.
+TEST_F(MainWindowTransfer, AResumeClickedWhileAFailedEndIsHandledIsNotLost) {
+    ProjectInfo.DownloadURL = Server.URL("/missing");
+    TfVantrelMain& w = Create();
+    const auto original = w.IEDownload->OnComplete;
+    bool clicked = false;
+    w.IEDownload->OnComplete = [&, original](TBSCB* sender, TStream* stream,
+                                             platform::HRESULT result) {
+        if (!clicked) {
+            clicked = true;
+            QMetaObject::invokeMethod(w.btnCommand, "click", Qt::QueuedConnection);
+            ProjectInfo.DownloadURL = Server.URL("/fast");
+        }
+        original(sender, stream, result);
+    };
+    QTest::mouseClick(w.btnCommand, Qt::LeftButton);
+    ASSERT_TRUE(WaitForStatus(StatusDownloaded)) << w.btnCommand->text().toStdString();
+    EXPECT_EQ(PackageRequests().size(), 1u);
+    EXPECT_EQ(Contents(Partial()), Server.Package());
+}
+
 }  // namespace
 }  // namespace vantrel::test

@@ -71,16 +71,20 @@ TEST_F(DownloadTest, ExistingFileIsResumedFromItsLength) {
     EXPECT_EQ(Run.Progress.back().Progress, kPackageSize);
 }
 
-TEST_F(DownloadTest, ResumeActionOneStartsAfreshAndTwoSendsNothing) {
+TEST_F(DownloadTest, ResumeActionRestartStartsAfreshAndAbortSendsNothing) {
     WriteFile(File(), std::string(1000, 'x'));
-    Run.D.OnResume = [](TBSCB*, const QString&, std::uint32_t& action) { action = 1; };
+    Run.D.OnResume = [](TBSCB*, const QString&, TResumeAction& action) {
+        action = TResumeAction::Restart;
+    };
     ASSERT_TRUE(Run.Run(Server.URL("/pkg"), File()));
     EXPECT_EQ(Server.Requests().at(0).Header("Range"), "");
     EXPECT_EQ(Read(File()), Server.Package());
 
     TDownloadRun second;
     second.D.TimeOut = 50;  // would fire if it were armed
-    second.D.OnResume = [](TBSCB*, const QString&, std::uint32_t& action) { action = 2; };
+    second.D.OnResume = [](TBSCB*, const QString&, TResumeAction& action) {
+        action = TResumeAction::Abort;
+    };
     ASSERT_TRUE(second.Run(Server.URL("/pkg"), File()));
     EXPECT_EQ(Server.Requests().size(), 1u);
     ASSERT_EQ(second.Completions.size(), 1u);
