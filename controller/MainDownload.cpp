@@ -99,13 +99,8 @@ void TfVantrelMain::StartDownload() {
         FResumePending = true;
         return;
     }
-    if (!BeginTransfer(deleteOld)) {
+    if (!BeginTransfer(deleteOld))
         PauseDownload();
-        // No transfer runs, so none will report an end: without this every
-        // later close would be refused.
-        FTransferIdle = true;
-        UpdateCaption();
-    }
 }
 
 void TfVantrelMain::PauseDownload() {
@@ -114,8 +109,12 @@ void TfVantrelMain::PauseDownload() {
     UpdateState.Status = StatusDownloading;
     // Not idle although paused: the cancelled transfer still has to report
     // its end. Until it has, a close waits and a resume is held back; the
-    // caption below still reads "Downloading" for that while.
-    FTransferIdle = false;
+    // caption below still reads "Downloading" for that while. Where no
+    // transfer runs (it never started, or it ended before its package failed
+    // the check) no end will come, and waiting for one would refuse every
+    // later close.
+    if (IEDownload->RequestCount() != 0)
+        FTransferIdle = false;
     IEDownload->Cancel();
     btnCommand->setText(Translate(texts::kResume));
     FbtnCommandClick = &TfVantrelMain::DownloadClick;
@@ -176,6 +175,10 @@ void TfVantrelMain::DownloadClick(QObject* /*Sender*/) {
 }
 
 void TfVantrelMain::PauseClick(QObject* /*Sender*/) {
+    // A click that arrives after the transfer ended, while its package waits
+    // for the signature check, has nothing left to pause.
+    if (FVerifyPending)
+        return;
     PauseDownload();
 }
 

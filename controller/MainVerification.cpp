@@ -29,10 +29,6 @@ void TfVantrelMain::VerifyTransferredPackage() {
             // The file stays: the next resume finds it complete and only
             // fetches the signature again.
             PauseDownload();
-            // The transfer has ended already, so nothing will report an
-            // end that the pause's "not idle" would wait for.
-            FTransferIdle = true;
-            UpdateCaption();
             ShowErrorMessage(verification.Reason);
             break;
         case TVerifyOutcome::Rejected:

@@ -5,6 +5,7 @@
 // the completion notice goes out only for a package that verified.
 #include <QTest>
 
+#include <atomic>
 #include <fstream>
 #include <sstream>
 
@@ -349,6 +350,65 @@ TEST_F(MainWindowIntegrity, NothingButTheVendorsPackageReachesTheInstaller) {
         Opened.clear();
         NoticeBase = Notices();
         Run(row);
+    }
+}
+
+// A click handled in the instant between a transfer's end and its package's
+// check ("Pause"), or during the pause that an unavailable signature brings
+// ("Resume"), must leave a window that settles and still closes.
+TEST_F(MainWindowIntegrity, AClickAsTheTransferEndsLeavesAWindowThatCloses) {
+    struct TCase {
+        const char* Name;
+        bool SignatureServed;
+        TEnd End;
+        int PackageRequests;
+    };
+    const TCase cases[] = {
+        {"pause as the transfer ends", true, TEnd::Downloaded, 1},
+        {"resume as the missing signature pauses", false, TEnd::Paused, 2},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Window.reset();
+        fs::remove_all(Home / "cache" / "vantrel");
+        fs::create_directories(Home / "cache" / "vantrel");
+        UpdateState = TUpdateState{};
+        std::atomic<int> packageRequests = 0;
+        std::atomic<bool> clickFromServer = !c.SignatureServed;
+        TfVantrelMain* window = nullptr;
+        ScriptedServer server([&](const std::string& head) {
+            if (head.find(".minisig ") == std::string::npos) {
+                ++packageRequests;
+                return Ranged(kPackage, "\"v1\"")(head);
+            }
+            if (clickFromServer.exchange(false))
+                QMetaObject::invokeMethod(window->btnCommand, "click", Qt::QueuedConnection);
+            return c.SignatureServed ? Served(Signature) : kNotFound;
+        });
+        ProjectInfo.DownloadURL = server.URL() + "/pkg";
+        fs::copy_file(Keys.PublicKey, Home / "package-key.pub",
+                      fs::copy_options::overwrite_existing);
+        TMessageBoxAnswerer boxes;
+        TfVantrelMain& w = Create();
+        window = &w;
+        if (c.SignatureServed) {
+            const auto original = w.IEDownload->OnComplete;
+            w.IEDownload->OnComplete = [&w, original](TBSCB* sender, TStream* stream,
+                                                      platform::HRESULT result) {
+                QMetaObject::invokeMethod(w.btnCommand, "click", Qt::QueuedConnection);
+                original(sender, stream, result);
+            };
+        }
+        QTest::mouseClick(w.btnCommand, Qt::LeftButton);
+        ASSERT_TRUE(WaitUntil([&] { return packageRequests == c.PackageRequests && Idle(); }));
+        QTest::qWait(100);
+        ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+        EXPECT_EQ(UpdateState.Status,
+                  c.End == TEnd::Downloaded ? StatusDownloaded : StatusDownloading);
+        EXPECT_EQ(w.btnCommand->text(), c.End == TEnd::Downloaded
+                                            ? QStringLiteral("Start installation")
+                                            : QStringLiteral("Resume"));
+        EXPECT_TRUE(w.close());
     }
 }
 
