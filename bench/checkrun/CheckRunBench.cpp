@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "core/ProductVersion.h"
+#include "core/UpdateState.h"
+#include "platform/RegistryStore.h"
 #include "protocol/ReplyWriter.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
@@ -106,18 +108,24 @@ int main(int argc, char** argv) {
     // Warm the page cache and nginx before measuring.
     RunOnce(vantrel, env, root / "work", "VANTREL_NOW=2030-01-01");
     RunOnce(curl, env, root / "work");
+    // Checked daily, so that a day's first check moves the next date on.
+    platform::TRegistryStore(root / "config" / "vantrel" / "user.reg")
+        .EditKey("Vantrel", [](platform::TRegKey& key) {
+            key.Set("Update Mode", platform::TRegValue{platform::RegBinary, {ModeDaily}});
+        });
     // Most checks store what is already there (the same next date as the
     // previous run that day) and leave user.reg alone; the first check of
-    // a day rewrites it with an fsync. Both are measured: the second kind
-    // by moving the clock one day per run.
+    // a day rewrites it with an fsync. Both are measured: each round moves
+    // the clock to a new day, checks twice on it, and runs curl once.
     std::vector<double> vantrelMs, curlMs, rewriteMs;
     std::vector<long> vantrelKiB, curlKiB, rewriteKiB;
     for (int i = 0; i < runs; ++i) {
-        const TSample v = RunOnce(vantrel, env, root / "work", "VANTREL_NOW=2030-01-01");
-        const TSample c = RunOnce(curl, env, root / "work");
         char day[32];
-        std::snprintf(day, sizeof day, "VANTREL_NOW=2031-%02d-%02d", 1 + i / 28 % 12, 1 + i % 28);
+        std::snprintf(day, sizeof day, "VANTREL_NOW=%04d-%02d-%02d", 2031 + i / 336,
+                      1 + i / 28 % 12, 1 + i % 28);
         const TSample w = RunOnce(vantrel, env, root / "work", day);
+        const TSample v = RunOnce(vantrel, env, root / "work", day);
+        const TSample c = RunOnce(curl, env, root / "work");
         vantrelMs.push_back(v.WallMs);
         vantrelKiB.push_back(v.PeakKiB);
         curlMs.push_back(c.WallMs);
@@ -130,7 +138,7 @@ int main(int argc, char** argv) {
     std::printf("quiet check run, %d runs each, medians\n", runs);
     std::printf("  %-8s %8.2f ms %8ld KiB peak\n", "vantrel", vMs, vKiB);
     std::printf("  %-8s %8.2f ms %8ld KiB peak\n", "curl", cMs, cKiB);
-    std::printf("  ratio    %8.2f    %8.2f       (goal: within 1.5)\n", vMs / cMs,
+    std::printf("  ratio    %8.2f    %8.2f       (goal: within 1.1)\n", vMs / cMs,
                 static_cast<double>(vKiB) / static_cast<double>(cKiB));
     const double wMs = Median(rewriteMs);
     const long wKiB = Median(rewriteKiB);
