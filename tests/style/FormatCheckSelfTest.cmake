@@ -36,7 +36,8 @@ function(make_tree tree)
   endforeach()
 endfunction()
 
-find_program(GIT git REQUIRED)
+# A machine without git can still check an unpacked archive.
+find_program(GIT git)
 
 # Each case: a name, whether the tree is a git checkout, its files, and the
 # one file the check must name ("" when it must pass).
@@ -54,7 +55,10 @@ foreach(case IN LISTS cases)
   string(REPLACE "," ";" files "${files}")
   set(tree ${WORK_DIR}/${CURRENT_CASE})
   make_tree(${tree} ${files})
-  if(git)
+  if(git AND NOT GIT)
+    message(STATUS "${CURRENT_CASE}: not run, git is not installed")
+    continue()
+  elseif(git)
     file(WRITE ${tree}/.gitignore "/scratch/\n")
     execute_process(COMMAND ${GIT} init -q ${tree} COMMAND_ERROR_IS_FATAL ANY)
     execute_process(COMMAND ${GIT} -C ${tree} add src/good.cpp COMMAND_ERROR_IS_FATAL ANY)
@@ -69,7 +73,7 @@ foreach(case IN LISTS cases)
   string(REGEX MATCHALL "not formatted: [^\n]+" listed "${text}")
   expect("listed STREQUAL \"not formatted: ${named}\"" "it named '${listed}', not ${named}")
 
-  # The format target's mode mends exactly what the check found.
+  # The format target's mode leaves the tree passing the check.
   run_check(${tree} fix result text)
   expect("result EQUAL 0" "formatting failed:\n${text}")
   run_check(${tree} check result text)
