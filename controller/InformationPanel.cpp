@@ -42,18 +42,19 @@ TInformationPanel::TInformationPanel(TScrollBox* box, QMenu* pmScrollBox, int& n
                                      QObject* parent)
     : QObject(parent), FBox(box), FMenu(pmScrollBox), FNextTop(nextTop) {}
 
-QString TInformationPanel::FreeName(const char* format) const {
+QString TInformationPanel::FreeName(QStringView kind) const {
     // Elements are never removed, so this is the count of the kind so far;
     // searching keeps names unique should that ever change.
     for (int n = 0;; ++n) {
-        const QString name = QString::asprintf(format, n);
+        const QString name =
+            kind.toString() + QLatin1Char('_') + QString::number(n) + QStringLiteral("_temp");
         if (!FBox->Content()->findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
             return name;
     }
 }
 
 QLabel* TInformationPanel::AddSectionHeader(const QString& text, TColor color) {
-    const QString name = FreeName("grlabel_%d_temp");
+    const QString name = FreeName(u"grlabel");
     auto* label = new QLabel(FBox->Content());
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
@@ -75,7 +76,7 @@ QLabel* TInformationPanel::AddSectionHeader(const QString& text, TColor color) {
 }
 
 TTabedLabel* TInformationPanel::AddSection(const QString& caption, const std::string& text) {
-    const QString name = FreeName("tlabel_%d_temp");
+    const QString name = FreeName(u"tlabel");
     const int width = std::max(0, FBox->width() - kBoxWidthReduction);
     auto* box = new TTabedLabel(FBox->Content());
     box->setObjectName(name);

@@ -69,7 +69,8 @@ public:
     void miCopyTextClick();
 
 private:
-    QString FreeName(const char* format) const;
+    // The first "<kind>_<n>_temp" that no element of the panel is named yet.
+    QString FreeName(QStringView kind) const;
 
     TScrollBox* FBox;
     QPointer<QMenu> FMenu;

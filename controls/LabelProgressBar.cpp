@@ -383,8 +383,8 @@ QByteArray TLabelProgressBar::BarHeightData() const {
     return out;
 }
 
-void TLabelProgressBar::SetBarHeightData(const QByteArray& data) {
-    TRawReader reader(data);
+void TLabelProgressBar::SetBarHeightData(const QByteArray& stored) {
+    TRawReader reader(stored);
     const std::int32_t height = reader.Int32();
     reader.ExpectEnd();
     if (height <= 0 || height > 0x7FFF)
@@ -399,8 +399,8 @@ QByteArray TLabelProgressBar::GradientSectionData() const {
     return out;
 }
 
-void TLabelProgressBar::SetGradientSectionData(const QByteArray& data) {
-    TRawReader reader(data);
+void TLabelProgressBar::SetGradientSectionData(const QByteArray& stored) {
+    TRawReader reader(stored);
     std::vector<TGradientSection> sections = reader.Sections();
     reader.ExpectEnd();
     SetSegmentGradient(std::move(sections));
@@ -418,8 +418,8 @@ QByteArray TLabelProgressBar::CustomGradientPressets() const {
     return out;
 }
 
-void TLabelProgressBar::SetCustomGradientPressets(const QByteArray& data) {
-    TRawReader reader(data);
+void TLabelProgressBar::SetCustomGradientPressets(const QByteArray& stored) {
+    TRawReader reader(stored);
     // A preset takes at least its name length and its section count.
     const int count = reader.Count(5);
     std::vector<TGradientPreset> presets;

@@ -188,11 +188,11 @@ public:
     // Raw form data; the setters throw std::invalid_argument for data that
     // does not parse, and then change nothing.
     QByteArray BarHeightData() const;
-    void SetBarHeightData(const QByteArray& data);
+    void SetBarHeightData(const QByteArray& stored);
     QByteArray GradientSectionData() const;
-    void SetGradientSectionData(const QByteArray& data);
+    void SetGradientSectionData(const QByteArray& stored);
     QByteArray CustomGradientPressets() const;
-    void SetCustomGradientPressets(const QByteArray& data);
+    void SetCustomGradientPressets(const QByteArray& stored);
 
     // While a form sets the stored values, setters only store them.
     void BeginLoading() { FLoading = true; }

@@ -136,9 +136,11 @@ void TLabelProgressBar::DrawBorder(TCanvas& canvas, const TRect& r) const {
         canvas.PolygonOutline(pts);
     };
     auto roundedOne = [&canvas](const TRect& e) {
-        const int l = e.Left, t = e.Top, r = e.Right, b = e.Bottom;
-        const QPoint pts[] = {{l, b - 2},     {l, t + 1},     {l + 1, t},     {r - 2, t},
-                              {r - 1, t + 1}, {r - 1, b - 2}, {r - 2, b - 1}, {l, b - 1}};
+        const int left = e.Left, top = e.Top, right = e.Right, bottom = e.Bottom;
+        const QPoint pts[] = {{left, bottom - 2},      {left, top + 1},
+                              {left + 1, top},         {right - 2, top},
+                              {right - 1, top + 1},    {right - 1, bottom - 2},
+                              {right - 2, bottom - 1}, {left, bottom - 1}};
         canvas.Polyline(pts);
     };
     // Each outline is its own element: a light adjustment out of range

@@ -24,6 +24,8 @@ constexpr int kLanguages = 5;
 // Source texts of the length and shape of the program's own: a few English
 // words, some with non-ASCII letters, made unique by a number.
 std::string SourceText(int i) {
+    // UTF-8 bytes as escapes; an octal one ends after three digits, so a
+    // letter may follow it in the same literal (a hex escape would take it).
     static const char* const kWords[] = {"new",
                                          "version",
                                          "download",
@@ -60,8 +62,7 @@ std::string SourceText(int i) {
                                          "features",
                                          "description",
                                          "\xC3\xA4nderung",
-                                         "gr\xC3\xB6\xC3\x9F"
-                                         "e",
+                                         "gr\303\266\303\237e",
                                          "available",
                                          "to",
                                          "the",

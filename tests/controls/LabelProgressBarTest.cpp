@@ -154,8 +154,8 @@ TEST_F(MainWindowBar, TintedPatchBlendsTheBarOverPercentColor) {
     const QImage image = Strip();
     const int x = kLeft + 176 + 4;
     const QColor tint = Paints(0x81FEE1);
-    auto mix = [](int bar, int tint) {
-        return static_cast<int>(std::nearbyint((bar * 178 + tint * 77) / 255.0));
+    auto mix = [](int barChannel, int tintChannel) {
+        return static_cast<int>(std::nearbyint((barChannel * 178 + tintChannel * 77) / 255.0));
     };
     // Over the white area right of the fill; the corner holds no text.
     EXPECT_EQ(Pixel(image, x + 1, BoxTop() + 1),

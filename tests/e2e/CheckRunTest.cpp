@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
         TDecisionRow{"NothingNewerShowInfo", true, TReply::Same, true, kMainShown, true},
         TDecisionRow{"Newer", true, TReply::Newer, false, kMainHidden, true},
         TDecisionRow{"NewerShowInfo", true, TReply::Newer, true, kMainShown, true}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    [](const auto& test) { return std::string(test.param.Name); });
 
 TEST_F(CheckRunTest, TheErrorDialogGetsTheServersMessage) {
     InstallEdition0();

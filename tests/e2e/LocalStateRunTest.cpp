@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
     LocalState, NoWaitTest,
     ::testing::Values(TNoWaitCase{"Fifo", true, false, "is not a regular file", true},
                       TNoWaitCase{"HeldLock", false, true, "not saved", false}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    [](const auto& test) { return std::string(test.param.Name); });
 
 // ---- one instance per user ------------------------------------------------------
 
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(LocalState, SessionTest,
                                            TSessionCase{"OtherRuntimeDirWakes", "x", false},
                                            TSessionCase{"NoRuntimeDirUninstalls", "", true},
                                            TSessionCase{"OtherRuntimeDirUninstalls", "x", true}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& test) { return std::string(test.param.Name); });
 
 // The server holds every query until released, so that the start that
 // runs is still running when the other one decides.

@@ -105,7 +105,7 @@ TEST_P(ReplyReaderBothForms, EveryPrefixAndEverySingleByteChangeIsRejected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StoredAndCompressed, ReplyReaderBothForms, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Compressed" : "Stored"; });
+                         [](const auto& test) { return test.param ? "Compressed" : "Stored"; });
 
 TEST(ReplyReader, ErrorReplyCarriesTheServersText) {
     ReadOutcome r = Read(BuildErrorReply("Maintenance"));

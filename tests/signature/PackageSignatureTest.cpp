@@ -113,7 +113,7 @@ TEST_P(PackageSignatureTest, AcceptsOnlyTheSignedPackageUnderOurKey) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Algorithms, PackageSignatureTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "LegacyEd" : "HashedED"; });
+                         [](const auto& test) { return test.param ? "LegacyEd" : "HashedED"; });
 
 // The key beside the program: absent means no check, anything broken there
 // must fail rather than turn the check off.
