@@ -145,7 +145,7 @@ std::filesystem::path DictionaryFile(std::int32_t hashSize) {
 void LoadDictionary(benchmark::State& state) {
     const auto path =
         QString::fromStdString(DictionaryFile(static_cast<std::int32_t>(state.range(0))).string());
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         vantrel::TSFTranslateRepository repository;
         if (!repository.LoadDictionary(path)) {
             state.SkipWithError("the dictionary does not load");
@@ -166,7 +166,7 @@ void TranslateRepository(benchmark::State& state) {
         QString::fromStdString(DictionaryFile(static_cast<std::int32_t>(state.range(0))).string()));
     repository.SetCurrentLanguage(QStringLiteral("Language 3"));
     const std::vector<std::string> queries = Queries();
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         for (const std::string& query : queries) {
             benchmark::DoNotOptimize(repository.Translate(query));
         }
@@ -184,7 +184,7 @@ void TranslateQHash(benchmark::State& state) {
     }
     const std::vector<std::string> queries = Queries();
     const std::size_t position = 2;  // "Language 3"
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         for (const std::string& query : queries) {
             const auto found = table.constFind(
                 QString::fromUtf8(query.data(), static_cast<qsizetype>(query.size()))

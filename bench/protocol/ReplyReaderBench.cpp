@@ -162,7 +162,7 @@ void BM_ReadProjectReply(benchmark::State& state) {
     TProjectInfo info;
     TProductVersionRec available;
     std::string errorMessage;
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         if (!ReadProjectReply(reply.Bytes, info, available, errorMessage)) {
             state.SkipWithError(errorMessage.c_str());
             break;
@@ -178,7 +178,7 @@ void BM_ReadProjectReply(benchmark::State& state) {
 void BM_DecompressBody(benchmark::State& state) {
     const TBenchReply& reply = Reply();
     const TReplyHeader header = *ReadReplyHeader(reply.Bytes);
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         std::vector<std::uint8_t> body = DecompressBody(reply.Bytes, header);
         benchmark::DoNotOptimize(body.data());
         benchmark::ClobberMemory();
@@ -191,7 +191,7 @@ void BM_DecompressBody(benchmark::State& state) {
 void BM_ZlibRawInflate(benchmark::State& state) {
     const TBenchReply& reply = Reply();
     std::vector<std::uint8_t> out(reply.BodySize);
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         z_stream stream{};
         if (inflateInit2(&stream, -15) != Z_OK) {
             state.SkipWithError("inflateInit2 failed");
