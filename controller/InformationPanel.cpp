@@ -46,7 +46,7 @@ QString TInformationPanel::FreeName(const char* format) const {
     // Elements are never removed, so this is the count of the kind so far;
     // searching keeps names unique should that ever change.
     for (int n = 0;; ++n) {
-        const QString name = QString::asprintf(format, n);
+        QString name = QString::asprintf(format, n);
         if (!FBox->Content()->findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
             return name;
     }
