@@ -24,49 +24,16 @@ constexpr int kLanguages = 5;
 // Source texts of the length and shape of the program's own: a few English
 // words, some with non-ASCII letters, made unique by a number.
 std::string SourceText(int i) {
-    static const char* const kWords[] = {"new",
-                                         "version",
-                                         "download",
-                                         "install",
-                                         "ready",
-                                         "click",
-                                         "here",
-                                         "product",
-                                         "update",
-                                         "server",
-                                         "error",
-                                         "please",
-                                         "check",
-                                         "internet",
-                                         "connection",
-                                         "later",
-                                         "visit",
-                                         "web",
-                                         "site",
-                                         "paused",
-                                         "resume",
-                                         "start",
-                                         "close",
-                                         "hide",
-                                         "show",
-                                         "quit",
-                                         "copy",
-                                         "text",
-                                         "daily",
-                                         "weekly",
-                                         "monthly",
-                                         "never",
-                                         "about",
-                                         "features",
-                                         "description",
-                                         "\xC3\xA4nderung",
-                                         "gr\xC3\xB6\xC3\x9F"
-                                         "e",
-                                         "available",
-                                         "to",
-                                         "the",
-                                         "of",
-                                         "is"};
+    static const char* const kWords[] = {
+        "new", "version", "download", "install", "ready", "click", "here", "product", "update",
+        "server", "error", "please", "check", "internet", "connection", "later", "visit", "web",
+        "site", "paused", "resume", "start", "close", "hide", "show", "quit", "copy", "text",
+        "daily", "weekly", "monthly", "never", "about", "features", "description",
+        "\xC3\xA4nderung",
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): the split ends the \x escape
+        "gr\xC3\xB6\xC3\x9F"
+        "e",
+        "available", "to", "the", "of", "is"};
     constexpr std::uint32_t kCount = sizeof kWords / sizeof kWords[0];
     std::uint32_t state = static_cast<std::uint32_t>(i) * 2654435761u + 12345u;
     auto next = [&state] {
@@ -86,6 +53,7 @@ std::string SourceText(int i) {
 
 std::vector<std::string> Keys() {
     std::vector<std::string> keys;
+    keys.reserve(kEntries);
     for (int i = 0; i < kEntries; ++i) {
         keys.push_back(SourceText(i));
     }
@@ -130,7 +98,7 @@ std::filesystem::path DictionaryFile(std::int32_t hashSize) {
     for (int i = 0; i < kEntries; ++i) {
         repository.AddWord(SourceText(i), Words(i));
     }
-    const auto path =
+    auto path =
         std::filesystem::temp_directory_path() /
         ("vantrel_bench_" + std::to_string(getpid()) + "_" + std::to_string(hashSize) + ".dat");
     QFile file(QString::fromStdString(path.string()));
