@@ -46,7 +46,7 @@ QString TInformationPanel::FreeName(QStringView kind) const {
     // Elements are never removed, so this is the count of the kind so far;
     // searching keeps names unique should that ever change.
     for (int n = 0;; ++n) {
-        const QString name =
+        QString name =
             kind.toString() + QLatin1Char('_') + QString::number(n) + QStringLiteral("_temp");
         if (!FBox->Content()->findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
             return name;

@@ -347,8 +347,8 @@ void TfVantrelMain::FillInformationPanel() {
         [this](const std::string& english) { return Expanded(english); });
     if (!ProjectInfo.ProductLogo.Empty()) {
         const TJPEGImage& logo = ProjectInfo.ProductLogo;
-        const QImage image(logo.Pixels().data(), logo.Width(), logo.Height(), logo.Width() * 3,
-                           QImage::Format_RGB888);
+        const QImage image(logo.Pixels().data(), logo.Width(), logo.Height(),
+                           static_cast<qsizetype>(logo.Width()) * 3, QImage::Format_RGB888);
         imgProductLogo->setPixmap(QPixmap::fromImage(image.copy()));
     }
     if (ShowsWebSite(ProjectInfo.WebSiteURL)) {

@@ -82,7 +82,8 @@ TColor ColorToRGB(TColor color) {
 
 QColor ResolveColor(TColor color) {
     const TColor rgb = ColorToRGB(color);
-    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+    return QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                  static_cast<int>((rgb >> 16) & 0xFF));
 }
 
 TColor QColorToColor(const QColor& color) {

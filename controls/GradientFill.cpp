@@ -9,8 +9,8 @@ namespace {
 int Channel(int from, int to, int index, int steps) {
     if (steps <= 1)
         return from;
-    const std::int64_t from16 = from * 256;
-    const std::int64_t to16 = to * 256;
+    const std::int64_t from16 = std::int64_t{from} * 256;
+    const std::int64_t to16 = std::int64_t{to} * 256;
     const std::int64_t value = from16 + (to16 - from16) * index / (steps - 1);
     return static_cast<int>(value >> 8);
 }

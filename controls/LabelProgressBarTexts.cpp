@@ -95,8 +95,9 @@ void TLabelProgressBar::DrawLineStrip(QImage& strip, int height, const QString& 
         painter.setPen(ResolveColor(clWindowText));
         painter.setFont(font);
         const QString shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, box.width());
-        painter.drawText(
-            box, HorizontalAlignment(alignment) | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+        const int flags = static_cast<int>(HorizontalAlignment(alignment) | Qt::AlignVCenter) |
+                          Qt::TextSingleLine;
+        painter.drawText(box, flags, shown);
     });
 }
 
@@ -122,9 +123,10 @@ QString TLabelProgressBar::InfoText() const {
                 return QString();
             const double elapsed = static_cast<double>(FTicks() - FStartTick);
             const std::int64_t done = static_cast<std::int64_t>(FPosition) - FMin;
+            const auto left = static_cast<double>(static_cast<std::int64_t>(FMax) - FPosition);
+            const auto range = static_cast<double>(static_cast<std::int64_t>(FMax) - FMin);
             const double estimate =
-                done > 1 ? elapsed / done * (static_cast<std::int64_t>(FMax) - FPosition)
-                         : elapsed * (static_cast<std::int64_t>(FMax) - FMin);
+                done > 1 ? elapsed / static_cast<double>(done) * left : elapsed * range;
             const auto seconds = static_cast<std::int64_t>(std::nearbyint(estimate / 1000.0));
             const std::int64_t hours = seconds / 3600;
             const std::int64_t minutes = (seconds - hours * 3600) / 60;

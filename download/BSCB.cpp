@@ -19,7 +19,7 @@ namespace {
 constexpr qint64 kMaxPutFileSize = 0x7FFFFFFF;
 // The binding holds at most a few network bursts; a larger count than this
 // from it would be a fault, and is read in pieces of this size.
-constexpr std::uint64_t kMaxChunk = 64 * 1024 * 1024;
+constexpr std::uint64_t kMaxChunk = std::uint64_t{64} * 1024 * 1024;
 
 // A 416 means "the file is complete" only when the sizes say so; with
 // nothing recorded and no total in the answer there is nothing to compare.

@@ -54,7 +54,8 @@ TTransferTexts MakeTransferTexts(std::int64_t elapsedMs, std::uint64_t progress,
     }
     texts.ElapsedTime = DurationAsTimeOfDay(elapsedMs, locale);
     // Bytes per millisecond are kilobytes (1000 bytes) per second.
-    const double rate = elapsedMs > 0 ? static_cast<double>(progress) / elapsedMs : 0.0;
+    const double rate =
+        elapsedMs > 0 ? static_cast<double>(progress) / static_cast<double>(elapsedMs) : 0.0;
     texts.Speed = SpeedText(rate, locale);
     if (progressMax != 0 && rate > 0) {
         // A total below the count (a server that under-announced) leaves

@@ -239,7 +239,8 @@ void TSFTranslateRepository::AddWord(const std::string& key, TWordsArray words) 
     auto data = std::make_unique<TDictStoreData>();
     data->Words = std::move(words);
     FDictionary.Dictionary().Add(key, data.get());
-    data.release();
+    // Add() returned, so the dictionary owns the data and frees it.
+    static_cast<void>(data.release());
 }
 
 const TWordsArray* TSFTranslateRepository::FindWords(const std::string& key) {

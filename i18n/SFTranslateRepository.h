@@ -70,7 +70,7 @@ private:
 class TSFTranslateRepository : public QObject {
 public:
     // A file larger than this is not a dictionary; it is refused unread.
-    static constexpr qint64 kMaxFileSize = 256 * 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = qint64{256} * 1024 * 1024;
 
     explicit TSFTranslateRepository(QObject* owner = nullptr);
     ~TSFTranslateRepository() override;

@@ -67,7 +67,8 @@ HttpFetchResult FetchUrl(const std::string& url, std::vector<std::uint8_t>& body
         curl_slist* grown = curl_slist_append(headers.get(), line.c_str());
         if (grown == nullptr)
             throw std::bad_alloc();
-        headers.release();
+        // The old head is now part of `grown`: owned once, not freed here.
+        static_cast<void>(headers.release());
         headers.reset(grown);
     };
     for (const auto& h : options.extraHeaders)

@@ -13,7 +13,7 @@ struct HttpRequestOptions {
     // Longest time the transfer may go without receiving a byte.
     long receiveTimeoutMs = 50000;
     // Bytes kept at most; a longer body is cut there, like a broken-off transfer.
-    std::size_t maxBodyBytes = 128u * 1024u * 1024u;
+    std::size_t maxBodyBytes = std::size_t{128} * 1024 * 1024;
     std::vector<std::string> extraHeaders;
 };
 

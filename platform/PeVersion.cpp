@@ -103,7 +103,7 @@ std::optional<TImage> ReadHeaders(const TReader& file) {
         return std::nullopt;
     const std::uint64_t directories = countField + 4;
     const auto directoryCount = file.U32(optional + countField);
-    const std::uint64_t resourceEntry = directories + 8 * kResourceDirectoryIndex;
+    const std::uint64_t resourceEntry = directories + std::uint64_t{8} * kResourceDirectoryIndex;
     if (!directoryCount || *directoryCount <= kResourceDirectoryIndex ||
         resourceEntry + 8 > *optionalSize)
         return std::nullopt;

@@ -22,7 +22,7 @@ struct TFileVersion {
 
 // Library files larger than this are not read; the add-in libraries are a
 // few megabytes.
-inline constexpr std::uintmax_t kMaxPeFileSize = 256u * 1024 * 1024;
+inline constexpr std::uintmax_t kMaxPeFileSize = std::uintmax_t{256} * 1024 * 1024;
 
 // The file version of a PE32 or PE32+ image: headers, resource directory,
 // the first RT_VERSION entry, VS_VERSIONINFO and its VS_FIXEDFILEINFO.

@@ -80,7 +80,7 @@ std::string DateStamp() {
 std::string KeepAside(const std::filesystem::path& file) {
     const std::string base = file.string() + ".damaged-" + DateStamp();
     for (int n = 0; n < 1000; ++n) {
-        const std::string aside = n == 0 ? base : base + "-" + std::to_string(n);
+        std::string aside = n == 0 ? base : base + "-" + std::to_string(n);
         if (link(file.c_str(), aside.c_str()) == 0)
             return aside;
         if (errno != EEXIST &&

@@ -80,7 +80,7 @@ public:
 
 // The largest store file that is read; the client keeps a few values, so a
 // bigger file is damaged, not large.
-inline constexpr std::size_t kMaxRegistryFileSize = 4 * 1024 * 1024;
+inline constexpr std::size_t kMaxRegistryFileSize = std::size_t{4} * 1024 * 1024;
 
 // Parses the text of a store. Throws RegistryError, naming the line, for
 // anything that is not the format: a missing header, a value outside a key,

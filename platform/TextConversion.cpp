@@ -14,6 +14,7 @@ namespace {
 // Runs iconv over `inBytes` bytes at `in` and returns the converted bytes.
 std::string Convert(const char* from, const char* to, const char* in, std::size_t inBytes) {
     iconv_t cd = iconv_open(to, from);
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open reports failure as (iconv_t)-1
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         throw std::runtime_error(std::string("no conversion from ") + from + " to " + to);
     }

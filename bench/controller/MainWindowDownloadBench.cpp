@@ -104,7 +104,7 @@ std::uintmax_t SizeOf(const fs::path& path) {
 }
 
 void BM_MainWindowDownload(benchmark::State& state) {
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         OfferPackage();
         TfVantrelMain window;
         std::uint64_t events = 0;
@@ -145,7 +145,7 @@ BENCHMARK(BM_MainWindowDownload)->UseManualTime()->Iterations(1)->Unit(benchmark
 // it: separates what the window's handlers cost from what running in this
 // process rather than in a fresh one changes.
 void BM_ComponentInProcess(benchmark::State& state) {
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         OfferPackage();
         fs::create_directories(Setting.CacheDir);
         const std::string file = TemporaryPackageFile(Setting.CacheDir.string() + "/");
@@ -207,7 +207,7 @@ TFetchRun RunFetch() {
 }
 
 void BM_FetchToolDownload(benchmark::State& state) {
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         const TFetchRun run = RunFetch();
         const std::uintmax_t size = SizeOf(Setting.FetchOut);
         if (run.ExitCode != 0 || size != kPackageSize) {

@@ -41,7 +41,7 @@ void BM_LabelProgressBarPosition(benchmark::State& state) {
     bar.show();
     QCoreApplication::processEvents();
     int position = 0;
-    for (auto _ : state)
+    for ([[maybe_unused]] auto _ : state)
         bar.SetPosition(NextPosition(position));
     benchmark::DoNotOptimize(bar.BarStrip().constBits());
 }
@@ -54,7 +54,7 @@ void BM_QProgressBarSetValue(benchmark::State& state) {
     bar.show();
     QCoreApplication::processEvents();
     int position = 0;
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         bar.setValue(NextPosition(position));
         bar.repaint();
     }

@@ -93,7 +93,7 @@ TRunResult CurlResume(const std::string& url, const fs::path& package, const fs:
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
-    constexpr std::size_t kMiB = 1024 * 1024;
+    constexpr std::size_t kMiB = std::size_t{1024} * 1024;
     TempDir served;
     fs::create_directories(served / "packages");
     fs::create_directories(served / "replies");

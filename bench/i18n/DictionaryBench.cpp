@@ -87,6 +87,7 @@ std::string SourceText(int i) {
 
 std::vector<std::string> Keys() {
     std::vector<std::string> keys;
+    keys.reserve(kEntries);
     for (int i = 0; i < kEntries; ++i) {
         keys.push_back(SourceText(i));
     }
@@ -131,7 +132,7 @@ std::filesystem::path DictionaryFile(std::int32_t hashSize) {
     for (int i = 0; i < kEntries; ++i) {
         repository.AddWord(SourceText(i), Words(i));
     }
-    const auto path =
+    auto path =
         std::filesystem::temp_directory_path() /
         ("vantrel_bench_" + std::to_string(getpid()) + "_" + std::to_string(hashSize) + ".dat");
     QFile file(QString::fromStdString(path.string()));
@@ -146,7 +147,7 @@ std::filesystem::path DictionaryFile(std::int32_t hashSize) {
 void LoadDictionary(benchmark::State& state) {
     const auto path =
         QString::fromStdString(DictionaryFile(static_cast<std::int32_t>(state.range(0))).string());
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         vantrel::TSFTranslateRepository repository;
         if (!repository.LoadDictionary(path)) {
             state.SkipWithError("the dictionary does not load");
@@ -167,7 +168,7 @@ void TranslateRepository(benchmark::State& state) {
         QString::fromStdString(DictionaryFile(static_cast<std::int32_t>(state.range(0))).string()));
     repository.SetCurrentLanguage(QStringLiteral("Language 3"));
     const std::vector<std::string> queries = Queries();
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         for (const std::string& query : queries) {
             benchmark::DoNotOptimize(repository.Translate(query));
         }
@@ -185,7 +186,7 @@ void TranslateQHash(benchmark::State& state) {
     }
     const std::vector<std::string> queries = Queries();
     const std::size_t position = 2;  // "Language 3"
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         for (const std::string& query : queries) {
             const auto found = table.constFind(
                 QString::fromUtf8(query.data(), static_cast<qsizetype>(query.size()))

@@ -36,7 +36,7 @@ fs::path BenchDir() {
 
 // A store of `values` short values in one other key, plus ours.
 fs::path StoreOf(int values) {
-    const fs::path file = BenchDir() / "vantrel" / ("user-" + std::to_string(values) + ".reg");
+    fs::path file = BenchDir() / "vantrel" / ("user-" + std::to_string(values) + ".reg");
     if (fs::exists(file))
         return file;
     std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Other]\n";
@@ -65,13 +65,13 @@ std::string ReadWhole(const fs::path& file) {
 
 void StoreLoad(benchmark::State& state) {
     const TRegistryStore store(StoreOf(static_cast<int>(state.range(0))));
-    for (auto _ : state)
+    for ([[maybe_unused]] auto _ : state)
         benchmark::DoNotOptimize(store.ReadKey("Vantrel"));
 }
 
 void PlainRead(benchmark::State& state) {
     const fs::path file = StoreOf(static_cast<int>(state.range(0)));
-    for (auto _ : state)
+    for ([[maybe_unused]] auto _ : state)
         benchmark::DoNotOptimize(ReadWhole(file));
 }
 
@@ -79,7 +79,7 @@ void PlainRead(benchmark::State& state) {
 void StoreSave(benchmark::State& state) {
     TRegistryStore store(StoreOf(static_cast<int>(state.range(0))));
     std::uint8_t mode = 0;
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         store.EditKey("Vantrel", [&](vantrel::platform::TRegKey& key) {
             key.Set("Update Mode", {vantrel::platform::RegBinary, {++mode}});
         });
@@ -92,7 +92,7 @@ void PlainWrite(benchmark::State& state) {
     const fs::path file = StoreOf(static_cast<int>(state.range(0)));
     const std::string text = ReadWhole(file);
     const fs::path copy = file.string() + ".copy";
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         const fs::path temporary = copy.string() + ".tmp";
         const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         benchmark::DoNotOptimize(write(fd, text.data(), text.size()));

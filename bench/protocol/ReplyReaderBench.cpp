@@ -32,6 +32,7 @@ namespace {
 using namespace vantrel;
 
 constexpr std::size_t kBodySize = 1u << 20;
+constexpr std::size_t kKiB = 1024;
 
 // Raw 32-bit output of mt19937 is fixed by the standard, unlike the
 // distributions, so the reply is the same with every standard library.
@@ -112,13 +113,13 @@ TProjectReplyContent MakeContent() {
     TTextSource source;
     TProjectReplyContent c;
     c.ProductTitle = "Vantrel Mail Guard Professional";
-    c.ProductDescription = source.Prose(240 * 1024);
-    c.ProductFeatures = source.Prose(150 * 1024);
+    c.ProductDescription = source.Prose(240 * kKiB);
+    c.ProductFeatures = source.Prose(150 * kKiB);
     c.WebSiteURL = "http://www.orbisk.example/products/mailguard/professional";
     c.DownloadURL = "http://downloads.orbisk.example/mailguard/4.0";
-    c.NewVersionDescription = source.Prose(140 * 1024);
-    c.NewVersionBugFixes = source.ChangeLog(220 * 1024);
-    c.NewVersionAddons = source.Base64Like(96 * 1024) + source.Opaque(64 * 1024);
+    c.NewVersionDescription = source.Prose(140 * kKiB);
+    c.NewVersionBugFixes = source.ChangeLog(220 * kKiB);
+    c.NewVersionAddons = source.Base64Like(96 * kKiB) + source.Opaque(64 * kKiB);
 
     // Promotion takes whatever is left, so that the body is exactly kBodySize.
     std::size_t used = 1;  // the logo flag
@@ -162,7 +163,7 @@ void BM_ReadProjectReply(benchmark::State& state) {
     TProjectInfo info;
     TProductVersionRec available;
     std::string errorMessage;
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         if (!ReadProjectReply(reply.Bytes, info, available, errorMessage)) {
             state.SkipWithError(errorMessage.c_str());
             break;
@@ -178,7 +179,7 @@ void BM_ReadProjectReply(benchmark::State& state) {
 void BM_DecompressBody(benchmark::State& state) {
     const TBenchReply& reply = Reply();
     const TReplyHeader header = *ReadReplyHeader(reply.Bytes);
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         std::vector<std::uint8_t> body = DecompressBody(reply.Bytes, header);
         benchmark::DoNotOptimize(body.data());
         benchmark::ClobberMemory();
@@ -191,7 +192,7 @@ void BM_DecompressBody(benchmark::State& state) {
 void BM_ZlibRawInflate(benchmark::State& state) {
     const TBenchReply& reply = Reply();
     std::vector<std::uint8_t> out(reply.BodySize);
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         z_stream stream{};
         if (inflateInit2(&stream, -15) != Z_OK) {
             state.SkipWithError("inflateInit2 failed");
@@ -231,9 +232,7 @@ void PrintRatio(const TRatioReporter& reporter, const char* name, const char* la
                 measured / zlib, mebibytes / (measured * 1e-6), mebibytes / (zlib * 1e-6));
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int& argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
@@ -253,4 +252,16 @@ int main(int argc, char** argv) {
     PrintRatio(reporter, "BM_DecompressBody", "DecompressBody / zlib:");
     benchmark::Shutdown();
     return 0;
+}
+
+}  // namespace
+
+// A reply that cannot be built ends the run with its reason, not an abort.
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "reply_reader_bench: %s\n", e.what());
+        return 1;
+    }
 }

@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using vantrel::bench::TChildRun;
 
-constexpr std::size_t kMiB = 1024 * 1024;
+constexpr std::size_t kMiB = std::size_t{1024} * 1024;
 const char* const kMinisign = "/usr/bin/minisign";
 
 // The child: verifies FILE against SIG with the public key KEY; exit 0 when

@@ -20,7 +20,9 @@ struct TChildRun {
 };
 
 inline double CpuSecondsOf(const rusage& usage) {
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -33,6 +35,7 @@ inline TChildRun RunChild(const std::vector<std::string>& argv,
         if (!std::freopen(output.c_str(), "w", stdout))
             _exit(126);
         std::vector<char*> args;
+        args.reserve(argv.size() + 1);
         for (const std::string& arg : argv)
             args.push_back(const_cast<char*>(arg.c_str()));
         args.push_back(nullptr);

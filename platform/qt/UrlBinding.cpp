@@ -18,13 +18,13 @@ namespace {
 
 // Large reads keep the number of notifications per megabyte low; a transfer
 // at loopback speed then costs the GUI thread a few events per burst.
-constexpr long kReceiveBufferSize = 512 * 1024;
+constexpr long kReceiveBufferSize = long{512} * 1024;
 // Progress of the running transfer is reported at most this often.
 constexpr qint64 kProgressIntervalMs = 100;
 // curl reads a socket for as long as it has data; beyond this much unread
 // data the transfer pauses until the receiver has drained it, so memory
 // stays flat whatever the package's size and an abort takes effect at once.
-constexpr std::size_t kMaxPending = 1024 * 1024;
+constexpr std::size_t kMaxPending = std::size_t{1024} * 1024;
 
 HRESULT ResultOfCurl(CURLcode code) {
     switch (code) {

@@ -338,6 +338,7 @@ ScriptRun RunServe(const std::vector<std::string>& arguments,
     std::vector<std::string> args = {"bash", (SourceDir() / "deploy" / "nginx" / "serve").string()};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (auto& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);

@@ -18,6 +18,7 @@
 
 // The X platform opens a D-Bus connection whose buffer libdbus keeps for
 // the life of the process; the leak checker is told that it is not ours.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the sanitizer runtime looks this name up
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libdbus-1.so\n";
 }

@@ -12,7 +12,7 @@
 namespace vantrel::test {
 
 inline constexpr std::size_t kPackageSize = 200000;
-inline constexpr std::size_t kBigSize = 8 * 1024 * 1024;
+inline constexpr std::size_t kBigSize = std::size_t{8} * 1024 * 1024;
 
 struct TEchoed {
     std::string Method;

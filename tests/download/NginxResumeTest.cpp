@@ -17,8 +17,9 @@ namespace {
 using namespace platform;
 
 QByteArray Sha256(const std::string& data) {
-    return QCryptographicHash::hash(QByteArrayView(data.data(), data.size()),
-                                    QCryptographicHash::Sha256);
+    return QCryptographicHash::hash(
+        QByteArrayView(data.data(), static_cast<qsizetype>(data.size())),
+        QCryptographicHash::Sha256);
 }
 
 QByteArray Sha256OfFile(const std::filesystem::path& path) {
@@ -30,7 +31,7 @@ QByteArray Sha256OfFile(const std::filesystem::path& path) {
 }
 
 TEST(NginxResume, CancelledHalfWayThenResumedGivesThePackage) {
-    constexpr std::size_t kSize = 24 * 1024 * 1024;
+    constexpr std::size_t kSize = std::size_t{24} * 1024 * 1024;
     TempDir served;
     std::filesystem::create_directories(served / "packages");
     std::filesystem::create_directories(served / "replies");

@@ -18,10 +18,10 @@ TEST(TransferTexts, SpeedIsCutTwoPlacesAfterTheSeparator) {
 
 TEST(TransferTexts, DurationsReadAsTimesOfDayAndWrap) {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
-    EXPECT_EQ(DurationAsTimeOfDay(5 * 60 * 1000, english), QStringLiteral("12:05:00 AM"));
+    EXPECT_EQ(DurationAsTimeOfDay(5LL * 60 * 1000, english), QStringLiteral("12:05:00 AM"));
     EXPECT_EQ(DurationAsTimeOfDay((25LL * 3600 + 1) * 1000, english), QStringLiteral("1:00:01 AM"));
     const QLocale german(QLocale::German, QLocale::Germany);
-    EXPECT_EQ(DurationAsTimeOfDay(3723 * 1000, german), QStringLiteral("01:02:03"));
+    EXPECT_EQ(DurationAsTimeOfDay(3723LL * 1000, german), QStringLiteral("01:02:03"));
 }
 
 TEST(TransferTexts, RateAndRemainingTimeFollowTheCounts) {

@@ -90,13 +90,14 @@ protected:
         std::string Out, Err;
     };
 
-    TRun RunVantrel(const std::vector<std::string>& args, fs::path program = BinDir() / "vantrel") {
+    TRun RunVantrel(const std::vector<std::string>& args,
+                    const fs::path& program = BinDir() / "vantrel") {
         return RunVantrelWith(args, Environment(), program);
     }
 
     TRun RunVantrelWith(const std::vector<std::string>& args,
                         const std::vector<std::string>& environment,
-                        fs::path program = BinDir() / "vantrel") {
+                        const fs::path& program = BinDir() / "vantrel") {
         TChildProcess child(program, args, environment, FWork);
         TRun run;
         run.Status = child.Wait();

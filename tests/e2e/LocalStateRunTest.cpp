@@ -294,7 +294,9 @@ TEST_F(LocalStateRunTest, AKilledInstanceLeavesNoEndpointBehind) {
         const int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, (old / "4242.sock").c_str());
+        const std::string path = (old / "4242.sock").string();
+        ASSERT_LT(path.size(), sizeof address.sun_path) << path;  // a long TMPDIR
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
         ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         close(fd);
     }

@@ -40,6 +40,7 @@
 
 // The X platform opens a D-Bus connection whose buffer libdbus keeps for
 // the life of the process; the leak checker is told that it is not ours.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the sanitizer runtime looks this name up
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libdbus-1.so\n";
 }
@@ -56,7 +57,7 @@ constexpr const char* kOfferedVersionText = "4.0.0.2";
 constexpr std::uint32_t kOfferedVersion = 0x04000002;
 // Big and slow enough to be killed half-way: at 256 KiB/s the whole package
 // takes about eight seconds.
-constexpr std::size_t kPackageSize = 2 * 1024 * 1024;
+constexpr std::size_t kPackageSize = std::size_t{2} * 1024 * 1024;
 constexpr const char* kRateLimit = "256k";
 
 // The form's design: the main window's size (its client of 460 by 385 in a
@@ -357,7 +358,7 @@ protected:
             return expanded;
         };
         TfTrayPopupWindow* popup = ShowTrayPopup(request);
-        const QImage image = popup->grab().toImage();
+        QImage image = popup->grab().toImage();
         CloseTrayPopup();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return image;
@@ -595,8 +596,8 @@ TEST_F(MainWindowDesktopTest, TheErrorDialogIsPlacedInTheScreensCentreByTheProgr
     EXPECT_NE(hints.find("specified location"), std::string::npos) << hints;
     // Centred up to the window manager's frame, which the program cannot know.
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_NEAR(dialog->X + dialog->Width / 2, area.center().x(), 16);
-    EXPECT_NEAR(dialog->Y + dialog->Height / 2, area.center().y(), 32);
+    EXPECT_NEAR(dialog->X + dialog->Width / 2.0, area.center().x(), 16);
+    EXPECT_NEAR(dialog->Y + dialog->Height / 2.0, area.center().y(), 32);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ std::vector<std::string> KeysInTableOrder(const TStDictionary& dictionary) {
 }
 
 void* Tag(std::intptr_t value) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the slot is opaque; a number is the simplest tag
     return reinterpret_cast<void*>(value);
 }
 
@@ -139,7 +140,7 @@ TEST(StDictionaryTest, LoadChecksClassNamesWithoutRegardToCase) {
 
 TEST(StDictionaryTest, HashSizeMayUseAnyIntegerTagButStaysWithinBounds) {
     TStNVDictionary owner;
-    auto loadWithSize = [&](TDictBytes size) {
+    auto loadWithSize = [&](const TDictBytes& size) {
         TDictBytes bytes;
         bytes.Short("TStDictionary").Short("TStDictNode").Raw(size.Bytes().toStdString());
         bytes.Byte(0x01).Byte(0x00);
@@ -164,7 +165,7 @@ TEST(StDictionaryTest, StoreWritesWhatLoadReads) {
         writer.WriteListEnd();
     });
     for (int i = 0; i < 20; ++i) {
-        written.Dictionary().Add("entry " + std::to_string(i), Tag(i * 1000));
+        written.Dictionary().Add("entry " + std::to_string(i), Tag(std::intptr_t{i} * 1000));
     }
     TValueWriter writer;
     written.Dictionary().StoreToStream(writer);
@@ -184,7 +185,7 @@ TEST(StDictionaryTest, StoreWritesWhatLoadReads) {
     for (int i = 0; i < 20; ++i) {
         void* data = nullptr;
         ASSERT_TRUE(read.Dictionary().Find("entry " + std::to_string(i), data));
-        EXPECT_EQ(data, Tag(i * 1000));
+        EXPECT_EQ(data, Tag(std::intptr_t{i} * 1000));
     }
 }
 

@@ -21,7 +21,7 @@ QString PathOf(const std::filesystem::path& path) {
 
 std::filesystem::path Store(const test::TempDir& dir, const QByteArray& bytes,
                             const std::string& name = "translation.dat") {
-    const auto path = dir / name;
+    auto path = dir / name;
     test::WriteFile(path, bytes.toStdString());
     return path;
 }

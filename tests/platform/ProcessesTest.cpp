@@ -63,7 +63,7 @@ private:
 
 std::filesystem::path SleepCopy(const std::filesystem::path& dir, const std::string& name) {
     std::filesystem::create_directories(dir);
-    const std::filesystem::path exe = dir / name;
+    std::filesystem::path exe = dir / name;
     std::filesystem::copy_file("/bin/sleep", exe);
     std::filesystem::permissions(exe, std::filesystem::perms::owner_all |
                                           std::filesystem::perms::group_exec |
@@ -71,8 +71,20 @@ std::filesystem::path SleepCopy(const std::filesystem::path& dir, const std::str
     return exe;
 }
 
+// The address of a socket file; a path longer than the address holds fails
+// the test instead of overrunning it (a long TMPDIR).
+sockaddr_un SocketAddress(const std::filesystem::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string& text = path.native();
+    EXPECT_LT(text.size(), sizeof address.sun_path) << text;
+    text.copy(address.sun_path, sizeof address.sun_path - 1);
+    return address;
+}
+
 std::vector<pid_t> Pids(const std::vector<TProcess>& processes) {
     std::vector<pid_t> pids;
+    pids.reserve(processes.size());
     for (const TProcess& p : processes)
         pids.push_back(p.Pid);
     return pids;
@@ -171,9 +183,7 @@ TEST_F(ProcessesTest, AProcessWithoutAnEndpointReceivesNothingAndThePostDoesNotW
 TEST_F(ProcessesTest, MalformedDatagramsAreDropped) {
     TInstanceMessageListener listener(FRuntime / "l.sock");
     const int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, listener.Endpoint().c_str());
+    sockaddr_un address = SocketAddress(listener.Endpoint());
     const char shortMessage[3] = {1, 2, 3};
     const char longMessage[kInstanceMessageSize + 4] = {};
     sendto(fd, shortMessage, sizeof shortMessage, 0, reinterpret_cast<sockaddr*>(&address),
@@ -203,9 +213,7 @@ TEST_F(ProcessesTest, OnlyDeadEndpointFilesInAPrivateDirectoryAreRemoved) {
     chmod(dir.c_str(), 0700);
     const auto bound = [](const std::filesystem::path& path) {
         const int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, path.c_str());
+        sockaddr_un address = SocketAddress(path);
         EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         return fd;
     };

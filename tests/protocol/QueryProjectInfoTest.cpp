@@ -39,7 +39,7 @@ protected:
         ErrorMessage.clear();
     }
 
-    void Serve(std::vector<std::uint8_t> reply) {
+    void Serve(const std::vector<std::uint8_t>& reply) {
         server.Routes().Get(kQueryPath, [reply](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(reply.begin(), reply.end()), "application/octet-stream");
         });

@@ -40,13 +40,14 @@ TProjectReplyContent SampleContent(bool compressed) {
 
 // A kind-4 reply whose body is given byte for byte and sent compressed.
 std::vector<std::uint8_t> CompressedReply(const std::vector<std::uint8_t>& body,
-                                          TProductVersionRec available = {true, 1, "a.exe"}) {
+                                          const TProductVersionRec& available = {true, 1,
+                                                                                 "a.exe"}) {
     return ProjectReplyFromBody(body, available, true);
 }
 
 // A kind-4 reply whose body is given byte for byte, stored uncompressed.
 std::vector<std::uint8_t> StoredReply(const std::vector<std::uint8_t>& body,
-                                      TProductVersionRec available = {true, 2, "p.exe"}) {
+                                      const TProductVersionRec& available = {true, 2, "p.exe"}) {
     return ProjectReplyFromBody(body, available, false);
 }
 

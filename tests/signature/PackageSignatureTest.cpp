@@ -70,7 +70,7 @@ TEST_P(PackageSignatureTest, AcceptsOnlyTheSignedPackageUnderOurKey) {
     sameIdOtherKey.KeyId = ours.KeyId;
 
     std::string flipped = package;
-    flipped[300 * 1024] ^= 0x01;
+    flipped[std::size_t{300} * 1024] ^= 0x01;
     WriteFile(*Dir / "flipped", flipped);
     WriteFile(*Dir / "empty", "");
     const std::string emptySigned = Signed("empty", "", *Ours);

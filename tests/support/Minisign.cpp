@@ -16,6 +16,7 @@ namespace {
 void RunMinisign(std::vector<std::string> args) {
     args.insert(args.begin(), "minisign");
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);

@@ -104,6 +104,7 @@ pid_t SpawnServe(const std::filesystem::path& servedDir, int port,
     std::vector<std::string> args = {"bash", script.string(), servedDir.string(),
                                      std::to_string(port), runDir.string()};
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (auto& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);

@@ -45,10 +45,10 @@ std::vector<std::uint8_t> EncodeJpeg(int width, int height, const std::vector<st
 std::vector<std::uint8_t> MakeJpeg(int width, int height, std::uint8_t red, std::uint8_t green,
                                    std::uint8_t blue) {
     std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
-    for (int x = 0; x < width; ++x) {
-        row[3 * x] = red;
-        row[3 * x + 1] = green;
-        row[3 * x + 2] = blue;
+    for (std::size_t x = 0; x + 2 < row.size(); x += 3) {
+        row[x] = red;
+        row[x + 1] = green;
+        row[x + 2] = blue;
     }
     return EncodeJpeg(width, height, row, 3, JCS_RGB, false);
 }

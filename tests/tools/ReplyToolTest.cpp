@@ -30,7 +30,7 @@ TToolRun Reply(const std::vector<std::string>& args) {
 class ReplyToolTest : public ::testing::Test {
 protected:
     fs::path WriteProject(const json& project, const std::string& name = "project.json") {
-        const fs::path path = dir / name;
+        fs::path path = dir / name;
         fs::create_directories(path.parent_path());
         WriteFile(path, project.dump());
         return path;

@@ -26,7 +26,7 @@ protected:
         fs::current_path(dir);
         ProjectID.clear();
         RegistryPath.clear();
-        const TProductVersionRec found = DetectProduct();
+        TProductVersionRec found = DetectProduct();
         fs::current_path(FPrevious);
         FPrevious.clear();
         return found;

@@ -29,6 +29,7 @@ std::vector<std::string> ChildEnvironment() {
 
 std::vector<char*> Pointers(std::vector<std::string>& strings) {
     std::vector<char*> pointers;
+    pointers.reserve(strings.size() + 1);
     for (std::string& s : strings)
         pointers.push_back(s.data());
     pointers.push_back(nullptr);

@@ -164,6 +164,7 @@ std::string PoEscaped(const std::string& text) {
 // libgettextpo does not free some of the texts it allocates while reading
 // certain files; that memory is the library's, not ours, so leak checking in
 // sanitizer builds leaves it out.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the sanitizer runtime looks this name up
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libgettextpo\n";
 }

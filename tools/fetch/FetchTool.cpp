@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -55,7 +56,7 @@ std::optional<TFetchArgs> ParseArgs(const QStringList& args, std::string& error)
                 error = arg.toStdString() + " needs a value";
                 return std::nullopt;
             }
-            const QString value = args[++i];
+            const QString& value = args[++i];
             if (arg == QLatin1String("--timeout")) {
                 bool ok = false;
                 parsed.TimeOut = value.toInt(&ok);
@@ -121,9 +122,7 @@ int VerifyPackage(const TFetchArgs& args, const vantrel::TIEDownload& download,
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int& argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::string error;
     const auto args = ParseArgs(QCoreApplication::arguments(), error);
@@ -196,4 +195,17 @@ int main(int argc, char** argv) {
     if (finalResult != vantrel::platform::S_OK)
         return 1;
     return key ? VerifyPackage(*args, download, *key) : 0;
+}
+
+}  // namespace
+
+// Whatever fails unforeseen is reported like any other failure, with exit
+// code 1, rather than ending the tool by std::terminate.
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "vantrel-fetch: " << e.what() << "\n";
+        return 1;
+    }
 }

@@ -16,6 +16,7 @@ constexpr const char* kReplacementCharacter = "\xEF\xBF\xBD";
 class TIconv {
 public:
     TIconv(const char* to, const char* from) : FHandle(iconv_open(to, from)) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open reports failure as (iconv_t)-1
         if (FHandle == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error(std::string("no conversion from ") + from + " to " + to);
         }

@@ -10,7 +10,7 @@
 namespace vantrel::tools {
 
 // No input the tool reads is legitimately larger than this.
-inline constexpr std::size_t kMaxInputFileSize = 256u * 1024u * 1024u;
+inline constexpr std::size_t kMaxInputFileSize = std::size_t{256} * 1024 * 1024;
 
 // The file's bytes. Throws TToolError (FileError) when it cannot be read or
 // is larger than `limit`.

@@ -110,7 +110,7 @@ fs::path WriteSample(const TSampleArgs& args) {
     fs::create_directories(args.Dir, error);
     if (error)
         throw std::runtime_error("cannot create " + args.Dir.string() + ": " + error.message());
-    const fs::path file = args.Dir / std::string(vantrel::AppDescriptions[args.Edition].FileName);
+    fs::path file = args.Dir / std::string(vantrel::AppDescriptions[args.Edition].FileName);
     const TFileVersion& v = args.Version;
     vantrel::test::WritePeLibrary(file, v.Major, v.Minor, v.Release, v.Build);
     return file;
