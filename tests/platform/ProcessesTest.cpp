@@ -119,11 +119,18 @@ TEST_F(ProcessesTest, FindsThisProcessByItsOwnNameInAnyLetterCase) {
     EXPECT_TRUE(FindProcessesByExeName("no-such-program-name").empty());
 }
 
+// A name no other test's probes share: the suite's tests run side by side,
+// and each counts every process of its probe's name.
+std::string ProbeName(const std::string& word) {
+    return word + std::to_string(getpid());
+}
+
 TEST_F(ProcessesTest, SameFileNameInDifferentDirectoriesAndOtherSessionsCount) {
-    const TProbe first(SleepCopy(FDir / "a", "VantrelProbe"));
-    const TProbe second(SleepCopy(FDir / "b", "vantrelprobe"));
-    const TProbe elsewhere(SleepCopy(FDir / "c", "VANTRELPROBE"), getuid(), "/some/other/runtime");
-    const std::vector<pid_t> pids = Pids(FindProcessesByExeName("vantrelPROBE"));
+    const TProbe first(SleepCopy(FDir / "a", ProbeName("VantrelProbe")));
+    const TProbe second(SleepCopy(FDir / "b", ProbeName("vantrelprobe")));
+    const TProbe elsewhere(SleepCopy(FDir / "c", ProbeName("VANTRELPROBE")), getuid(),
+                           "/some/other/runtime");
+    const std::vector<pid_t> pids = Pids(FindProcessesByExeName(ProbeName("vantrelPROBE")));
     EXPECT_EQ(pids, (std::vector<pid_t>{first.Pid(), second.Pid(), elsewhere.Pid()}));
 }
 
@@ -132,9 +139,10 @@ TEST_F(ProcessesTest, AnotherUsersInstanceDoesNotCount) {
         GTEST_SKIP() << "starting a process as another user needs root";
     // The other user must be able to run the copy.
     std::filesystem::permissions(FDir.path(), std::filesystem::perms::all);
-    const TProbe mine(SleepCopy(FDir / "a", "VantrelProbe"));
-    const TProbe theirs(SleepCopy(FDir / "b", "VantrelProbe"), 65534);
-    EXPECT_EQ(Pids(FindProcessesByExeName("VantrelProbe")), (std::vector<pid_t>{mine.Pid()}));
+    const TProbe mine(SleepCopy(FDir / "a", ProbeName("VantrelProbe")));
+    const TProbe theirs(SleepCopy(FDir / "b", ProbeName("VantrelProbe")), 65534);
+    EXPECT_EQ(Pids(FindProcessesByExeName(ProbeName("VantrelProbe"))),
+              (std::vector<pid_t>{mine.Pid()}));
 }
 
 TEST_F(ProcessesTest, TerminateEndsTheProcessAtOnce) {
