@@ -100,6 +100,8 @@ public:
     const QString& TrayHint() const { return FTrayHint; }
     bool TransferIdle() const { return FTransferIdle; }
     bool CloseRequested() const { return FCloseRequested; }
+    // A finished transfer still waits for its signature check.
+    bool VerifyPending() const { return FVerifyPending; }
     const std::string& TempDir() const { return FTempDir; }
 
     // The handlers and commands.

@@ -179,7 +179,12 @@ protected:
     }
 
     // No transfer runs and none is still to report its end.
-    bool Idle() const { return Window->TransferIdle() && Window->IEDownload->RequestCount() == 0; }
+    // No transfer runs, none is still reporting its end, and no finished
+    // one waits for its signature check.
+    bool Idle() const {
+        return Window->TransferIdle() && Window->IEDownload->RequestCount() == 0 &&
+               !Window->VerifyPending();
+    }
     bool WaitForStatus(std::uint8_t status) {
         return WaitUntil([&] { return UpdateState.Status == status && Idle(); });
     }

@@ -134,8 +134,6 @@ protected:
             QTest::mouseClick(w.btnCommand, Qt::LeftButton);
         // Settled: no transfer, and the signature check (posted) has run.
         ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
-        QTest::qWait(100);
-        ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
 
         switch (row.End) {
             case TEnd::Downloaded:
@@ -401,8 +399,6 @@ TEST_F(MainWindowIntegrity, AClickAsTheTransferEndsLeavesAWindowThatCloses) {
         }
         QTest::mouseClick(w.btnCommand, Qt::LeftButton);
         ASSERT_TRUE(WaitUntil([&] { return packageRequests == c.PackageRequests && Idle(); }));
-        QTest::qWait(100);
-        ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
         EXPECT_EQ(UpdateState.Status,
                   c.End == TEnd::Downloaded ? StatusDownloaded : StatusDownloading);
         EXPECT_EQ(w.btnCommand->text(), c.End == TEnd::Downloaded

@@ -62,7 +62,7 @@ std::vector<std::string> Lines(const fs::path& path) {
 // nginx writes its access log after the response has gone out, so a client
 // can be faster than the log line.
 std::vector<std::string> LinesOnceThereAre(const fs::path& path, std::size_t count) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     auto lines = Lines(path);
     while (lines.size() < count && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -29,8 +29,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kStartDeadline = std::chrono::seconds(10);
-constexpr auto kStopDeadline = std::chrono::seconds(10);
+constexpr auto kStartDeadline = std::chrono::seconds(30);
+constexpr auto kStopDeadline = std::chrono::seconds(30);
 constexpr int kStartAttempts = 3;
 constexpr int kPollTickMs = 10;
 
