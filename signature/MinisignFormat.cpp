@@ -20,13 +20,23 @@ constexpr std::size_t kPublicKeyBlobSize = 2 + 8 + 32;
 constexpr std::size_t kSignatureBlobSize = 2 + 8 + 64;
 constexpr std::size_t kGlobalSignatureSize = 64;
 
-[[noreturn]] void Fail(const std::string& what, const std::string& detail) {
-    throw TSignatureError(what + " " + detail);
+// The file being parsed: how messages name it, and what its faults mean.
+struct TParsed {
+    std::string What;
+    TSignatureFault Fault;
+};
+
+const TParsed kKeyFile{"The package-signing key file", TSignatureFault::KeyUnusable};
+const TParsed kSignatureFile{"The signature file is damaged: it",
+                             TSignatureFault::SignatureDamaged};
+
+[[noreturn]] void Fail(const TParsed& what, const std::string& detail) {
+    throw TSignatureError(what.Fault, what.What + " " + detail);
 }
 
 // Splits the file into lines without their "\n" or "\r\n" endings. Sizes are
 // bounded first, so that nothing from outside makes us allocate much.
-std::vector<std::string_view> SplitLines(std::string_view text, const std::string& what) {
+std::vector<std::string_view> SplitLines(std::string_view text, const TParsed& what) {
     if (text.size() > kMinisignMaxFileSize)
         Fail(what, "is larger than any such file can be.");
     if (text.find('\0') != std::string_view::npos)
@@ -56,7 +66,7 @@ std::string_view TrimRight(std::string_view s) {
 
 // Decodes one base64 line that must hold exactly `size` bytes.
 std::vector<unsigned char> DecodeBase64(std::string_view line, std::size_t size,
-                                        const std::string& what, const char* field) {
+                                        const TParsed& what, const char* field) {
     line = TrimRight(line);
     // Room for whatever the line decodes to, so that a long field is reported
     // as such rather than as a decoding error.
@@ -73,7 +83,7 @@ std::vector<unsigned char> DecodeBase64(std::string_view line, std::size_t size,
     return out;
 }
 
-void RequirePrefix(std::string_view line, std::string_view prefix, const std::string& what,
+void RequirePrefix(std::string_view line, std::string_view prefix, const TParsed& what,
                    const char* missing) {
     if (line.substr(0, prefix.size()) != prefix)
         Fail(what, missing);
@@ -93,9 +103,10 @@ std::string KeyIdText(const std::array<unsigned char, 8>& keyId) {
 }
 
 TMinisignPublicKey ParseMinisignPublicKey(std::string_view fileText) {
-    const std::string what = "The package-signing key file";
+    const TParsed& what = kKeyFile;
     if (sodium_init() < 0)
-        throw TSignatureError("The signature library could not be started.");
+        throw TSignatureError(TSignatureFault::KeyUnusable,
+                              "The signature library could not be started.");
     std::vector<std::string_view> lines = SplitLines(fileText, what);
     if (lines.size() != 2)
         Fail(what, "does not have the two lines of a minisign public key (comment and key).");
@@ -111,9 +122,10 @@ TMinisignPublicKey ParseMinisignPublicKey(std::string_view fileText) {
 }
 
 TMinisignSignature ParseMinisignSignature(std::string_view fileText) {
-    const std::string what = "The package's signature file is damaged: it";
+    const TParsed& what = kSignatureFile;
     if (sodium_init() < 0)
-        throw TSignatureError("The signature library could not be started.");
+        throw TSignatureError(TSignatureFault::KeyUnusable,
+                              "The signature library could not be started.");
     std::vector<std::string_view> lines = SplitLines(fileText, what);
     if (lines.size() != 4)
         Fail(what, "does not have the four lines of a minisign signature.");

@@ -26,9 +26,10 @@ constexpr std::size_t kHashChunk = 1 << 16;
 using platform::TFd;
 
 [[noreturn]] void FailUnreadable(const std::string& packageFile, int error) {
-    throw TSignatureError("The package " + packageFile +
-                          " could not be read to check its signature: " + std::strerror(error) +
-                          ".");
+    throw TSignatureError(TSignatureFault::FileUnreadable,
+                          "The package " + packageFile +
+                              " could not be read to check its signature: " + std::strerror(error) +
+                              ".");
 }
 
 // Opens a regular file for reading; anything else (a directory, a pipe that
@@ -42,8 +43,9 @@ int OpenRegularFile(const std::string& packageFile, struct stat& info) {
     if (fstat(fd, &info) != 0)
         FailUnreadable(packageFile, errno);
     if (!S_ISREG(info.st_mode))
-        throw TSignatureError("The package " + packageFile +
-                              " could not be read to check its signature: it is not a file.");
+        throw TSignatureError(TSignatureFault::FileUnreadable,
+                              "The package " + packageFile +
+                                  " could not be read to check its signature: it is not a file.");
     return file.release();
 }
 
@@ -116,44 +118,71 @@ std::string ReadKeyFile(const std::string& path, int fd) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw TSignatureError("The package-signing key file " + path +
-                                  " could not be read: " + std::strerror(errno) + ".");
+            throw TSignatureError(TSignatureFault::KeyUnusable,
+                                  "The package-signing key file " + path +
+                                      " could not be read: " + std::strerror(errno) + ".");
         if (got == 0)
             return text;
         text.append(buffer, static_cast<std::size_t>(got));
         if (text.size() > kMinisignMaxFileSize)
-            throw TSignatureError("The package-signing key file " + path +
-                                  " is larger than any such file can be.");
+            throw TSignatureError(
+                TSignatureFault::KeyUnusable,
+                "The package-signing key file " + path + " is larger than any such file can be.");
     }
+}
+
+// Every check but the one over the data itself, which `verifyData` makes
+// (it returns false for a signature that does not match).
+template <typename TVerifyData>
+std::string VerifySigned(std::string_view signatureText, const TMinisignPublicKey& key,
+                         std::string_view subject, TVerifyData verifyData) {
+    const TMinisignSignature sig = ParseMinisignSignature(signatureText);
+    if (sig.KeyId != key.KeyId)
+        throw TSignatureError(TSignatureFault::ForeignKey,
+                              "The " + std::string(subject) + " was signed with key " +
+                                  KeyIdText(sig.KeyId) + ", not with this program's key " +
+                                  KeyIdText(key.KeyId) + ".");
+    if (!verifyData(sig))
+        throw TSignatureError(TSignatureFault::DataAltered,
+                              "The " + std::string(subject) +
+                                  "'s signature does not match it: the " + std::string(subject) +
+                                  " was altered or the signature belongs to another file.");
+    if (!VerifyTrustedComment(sig, key))
+        throw TSignatureError(TSignatureFault::CommentAltered,
+                              "The trusted comment in the " + std::string(subject) +
+                                  "'s signature file was altered: its signature does not match.");
+    return sig.TrustedComment;
 }
 
 }  // namespace
 
 std::string VerifyPackageFile(const std::string& packageFile, std::string_view signatureText,
                               const TMinisignPublicKey& key) {
-    TMinisignSignature sig = ParseMinisignSignature(signatureText);
-    if (sig.KeyId != key.KeyId)
-        throw TSignatureError("The package was signed with key " + KeyIdText(sig.KeyId) +
-                              ", not with this program's package-signing key " +
-                              KeyIdText(key.KeyId) + ".");
-    bool good = sig.Algorithm == TSignatureAlgorithm::Hashed ? VerifyHashed(packageFile, sig, key)
-                                                             : VerifyLegacy(packageFile, sig, key);
-    if (!good)
-        throw TSignatureError(
-            "The package's signature does not match the package: the package was altered or "
-            "the signature belongs to another file.");
-    if (!VerifyTrustedComment(sig, key))
-        throw TSignatureError(
-            "The trusted comment in the package's signature file was altered: its signature "
-            "does not match.");
-    return sig.TrustedComment;
+    return VerifySigned(signatureText, key, "package", [&](const TMinisignSignature& sig) {
+        return sig.Algorithm == TSignatureAlgorithm::Hashed ? VerifyHashed(packageFile, sig, key)
+                                                            : VerifyLegacy(packageFile, sig, key);
+    });
+}
+
+std::string VerifySignedBytes(std::span<const std::uint8_t> data, std::string_view signatureText,
+                              const TMinisignPublicKey& key, std::string_view subject) {
+    return VerifySigned(signatureText, key, subject, [&](const TMinisignSignature& sig) {
+        if (sig.Algorithm == TSignatureAlgorithm::Legacy)
+            return crypto_sign_verify_detached(sig.Signature.data(), data.data(), data.size(),
+                                               key.Key.data()) == 0;
+        unsigned char hash[crypto_generichash_blake2b_BYTES_MAX];
+        crypto_generichash_blake2b(hash, sizeof hash, data.data(), data.size(), nullptr, 0);
+        return crypto_sign_verify_detached(sig.Signature.data(), hash, sizeof hash,
+                                           key.Key.data()) == 0;
+    });
 }
 
 TMinisignPublicKey LoadMinisignPublicKeyFile(const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        throw TSignatureError("The package-signing key file " + path +
-                              " could not be read: " + std::strerror(errno) + ".");
+        throw TSignatureError(TSignatureFault::KeyUnusable,
+                              "The package-signing key file " + path +
+                                  " could not be read: " + std::strerror(errno) + ".");
     TFd file(fd);
     return ParseMinisignPublicKey(ReadKeyFile(path, file.get()));
 }

@@ -4,18 +4,34 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace vantrel {
 
-// Thrown for every reason a package is not verified; what() is an English
-// sentence for the user (UTF-8).
+// Why something signed did not verify. The windows show each in the user's
+// language; what() of the error is the English detail for logs and tools.
+enum class TSignatureFault {
+    KeyUnusable,       // the program's key file cannot be read or is not a key
+    SignatureDamaged,  // the signature file is not one of minisign's
+    ForeignKey,        // made with another key
+    DataAltered,       // the signature does not match what it is said to sign
+    CommentAltered,    // the trusted comment was changed after signing
+    FileUnreadable,    // the signed file could not be read
+    NotThisRelease,    // a good signature for something other than what was offered
+};
+
+// Thrown for every reason a signed file is not verified; what() is an
+// English sentence (UTF-8).
 class TSignatureError : public std::runtime_error {
 public:
-    using runtime_error::runtime_error;
+    TSignatureError(TSignatureFault fault, const std::string& message)
+        : runtime_error(message), Fault(fault) {}
+    TSignatureFault Fault;
 };
 
 struct TMinisignPublicKey {
@@ -28,9 +44,15 @@ TMinisignPublicKey ParseMinisignPublicKey(std::string_view fileText);
 
 // Verifies `packageFile` against the text of its .minisig file. Throws
 // TSignatureError (foreign key id, bad signature, damaged signature file,
-// tampered trusted comment, unreadable package). Returns the trusted comment.
+// tampered trusted comment, unreadable package). Returns the trusted comment,
+// which says what the vendor signed: the caller checks it (TrustedComment.h).
 std::string VerifyPackageFile(const std::string& packageFile, std::string_view signatureText,
                               const TMinisignPublicKey& key);
+
+// The same for bytes in memory (a server reply); `subject` names them in
+// the messages ("reply").
+std::string VerifySignedBytes(std::span<const std::uint8_t> data, std::string_view signatureText,
+                              const TMinisignPublicKey& key, std::string_view subject);
 
 // Reads and parses a minisign public-key file. Throws TSignatureError when
 // it is missing, unreadable or not a key.

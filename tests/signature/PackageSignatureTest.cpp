@@ -78,36 +78,51 @@ TEST_P(PackageSignatureTest, AcceptsOnlyTheSignedPackageUnderOurKey) {
     std::string tampered = good;
     tampered.replace(tampered.find("release 4.0.0.2"), 15, "release 9.9.9.9");
 
+    using enum TSignatureFault;
     struct TCase {
         const char* Name;
         std::string File;
         std::string Signature;
         TMinisignPublicKey Key;
-        std::string Error;
+        std::optional<TSignatureFault> Fault;  // none: verifies
     };
     const TCase cases[] = {
-        {"good", "pkg", good, ours, ""},
-        {"empty package", "empty", emptySigned, ours, ""},
-        {"one flipped byte", "flipped", good, ours, "does not match the package"},
-        {"signature of another file", "pkg", other, ours, "does not match the package"},
-        {"signed by another key", "pkg", foreign, ours, "signed with key"},
-        {"our key id, another key", "pkg", good, sameIdOtherKey, "does not match the package"},
-        {"tampered trusted comment", "pkg", tampered, ours, "trusted comment"},
-        {"package missing", "absent", good, ours, "could not be read"},
-        {"package is a directory", ".", good, ours, "could not be read"},
+        {"good", "pkg", good, ours, {}},
+        {"empty package", "empty", emptySigned, ours, {}},
+        {"one flipped byte", "flipped", good, ours, DataAltered},
+        {"signature of another file", "pkg", other, ours, DataAltered},
+        {"signed by another key", "pkg", foreign, ours, ForeignKey},
+        {"our key id, another key", "pkg", good, sameIdOtherKey, DataAltered},
+        {"tampered trusted comment", "pkg", tampered, ours, CommentAltered},
+        {"damaged signature file", "pkg", good.substr(0, good.size() / 2), ours, SignatureDamaged},
+        {"package missing", "absent", good, ours, FileUnreadable},
+        {"package is a directory", ".", good, ours, FileUnreadable},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        const std::string file = (*Dir / c.File).string();
-        if (c.Error.empty()) {
-            EXPECT_EQ(VerifyPackageFile(file, c.Signature, c.Key), kComment);
+        const fs::path file = *Dir / c.File;
+        // A reply is checked in memory, by the same rules.
+        const bool inMemory = fs::is_regular_file(file);
+        const std::vector<std::uint8_t> bytes =
+            inMemory ? ReadFile(file) : std::vector<std::uint8_t>{};
+        if (!c.Fault) {
+            EXPECT_EQ(VerifyPackageFile(file.string(), c.Signature, c.Key), kComment);
+            EXPECT_EQ(VerifySignedBytes(bytes, c.Signature, c.Key, "reply"), kComment);
             continue;
         }
         try {
-            VerifyPackageFile(file, c.Signature, c.Key);
+            VerifyPackageFile(file.string(), c.Signature, c.Key);
             ADD_FAILURE() << "verified";
         } catch (const TSignatureError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.Error), std::string::npos) << e.what();
+            EXPECT_EQ(e.Fault, *c.Fault) << e.what();
+        }
+        if (!inMemory)
+            continue;
+        try {
+            VerifySignedBytes(bytes, c.Signature, c.Key, "reply");
+            ADD_FAILURE() << "verified in memory";
+        } catch (const TSignatureError& e) {
+            EXPECT_EQ(e.Fault, *c.Fault) << e.what();
         }
     }
 }
