@@ -4,6 +4,7 @@
 
 #include "platform/TlsTrust.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -46,11 +47,24 @@ size_t AppendBody(char* data, size_t size, size_t count, void* user) {
     return bytes;
 }
 
+// Lock-free, so that a signal handler may set it.
+std::atomic<bool> gAbandoned{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+// curl calls this at least once a second while a request runs.
+int AbandonWhenAsked(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return gAbandoned.load() ? 1 : 0;
+}
+
 long SecondsRoundedUp(long ms) {
     return ms <= 0 ? 1 : (ms + 999) / 1000;
 }
 
 }  // namespace
+
+void AbandonRequests() noexcept {
+    gAbandoned.store(true);
+}
 
 HttpFetchResult FetchUrl(const std::string& url, std::vector<std::uint8_t>& body,
                          const HttpRequestOptions& options) {
@@ -86,6 +100,10 @@ HttpFetchResult FetchUrl(const std::string& url, std::vector<std::uint8_t>& body
     // An idle transfer: less than one byte a second for the whole receive time-out.
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, SecondsRoundedUp(options.receiveTimeoutMs));
+    if (options.totalTimeoutMs > 0)
+        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, options.totalTimeoutMs);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &AbandonWhenAsked);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &AppendBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);

@@ -12,6 +12,8 @@ struct HttpRequestOptions {
     long connectTimeoutMs = 5000;
     // Longest time the transfer may go without receiving a byte.
     long receiveTimeoutMs = 50000;
+    // The whole request at most, however steadily the server sends; 0: no limit.
+    long totalTimeoutMs = 0;
     // Bytes kept at most; a longer body is cut there, like a broken-off transfer.
     std::size_t maxBodyBytes = std::size_t{128} * 1024 * 1024;
     std::vector<std::string> extraHeaders;
@@ -25,6 +27,10 @@ struct HttpFetchResult {
     // curl's description of what went wrong, empty when the transfer completed.
     std::string error;
 };
+
+// Ends every request running or to come at once, as a failure. Safe to call
+// from a signal handler: a program asked to end is not held by a slow server.
+void AbandonRequests() noexcept;
 
 // Fetches `url`, appending the response body to `body`. Never throws for
 // network failures; they are reported in the result.

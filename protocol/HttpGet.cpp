@@ -10,7 +10,7 @@ HttpGetTimeouts& HttpGetTimeoutSettings() {
     return settings;
 }
 
-bool HttpGet(const std::string& url, std::vector<std::uint8_t>& stream) {
+bool HttpGet(const std::string& url, std::vector<std::uint8_t>& stream, long totalTimeoutMs) {
     if (!platform::IsInternetConnected())
         return false;
     try {
@@ -18,6 +18,7 @@ bool HttpGet(const std::string& url, std::vector<std::uint8_t>& stream) {
         options.userAgent = kHttpAgent;
         options.connectTimeoutMs = HttpGetTimeoutSettings().connectMs;
         options.receiveTimeoutMs = HttpGetTimeoutSettings().receiveMs;
+        options.totalTimeoutMs = totalTimeoutMs;
         // Always a fresh answer from the server, never one from a cache.
         options.extraHeaders = {"Pragma: no-cache", "Cache-Control: no-cache"};
         return platform::FetchUrl(url, stream, options).gotResponse;

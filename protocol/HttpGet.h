@@ -22,6 +22,7 @@ HttpGetTimeouts& HttpGetTimeoutSettings();
 // resolved, connection refused, connect time-out, TLS failure); the stream is
 // then left as it was. A response of any status is a body: true, even when
 // the transfer broke off and the body is partial.
-bool HttpGet(const std::string& url, std::vector<std::uint8_t>& stream);
+// `totalTimeoutMs` bounds the whole request (0: only the time-outs above).
+bool HttpGet(const std::string& url, std::vector<std::uint8_t>& stream, long totalTimeoutMs = 0);
 
 }  // namespace vantrel

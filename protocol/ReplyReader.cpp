@@ -31,8 +31,11 @@ public:
         if (length <= 0)
             return {};
         const std::size_t take = std::min(static_cast<std::size_t>(length), Remaining());
-        std::string text(reinterpret_cast<const char*>(FBody.data() + FPos), take);
+        const std::size_t kept = std::min(take, kMaxReplyTextBytes);
+        std::string text(reinterpret_cast<const char*>(FBody.data() + FPos), kept);
         FPos += take;
+        if (kept < take)
+            MarkCut(text);
         return text;
     }
 
@@ -51,6 +54,26 @@ public:
 
 private:
     std::size_t Remaining() const { return FBody.size() - FPos; }
+
+    // Not inside a UTF-8 sequence (the system code page here), so that the
+    // cut text still converts whole: a last character whose bytes are not
+    // all there goes.
+    static void MarkCut(std::string& text) {
+        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+        std::size_t lead = text.size();
+        while (lead > 0 && text.size() - lead < 4 && (byte(lead - 1) & 0xC0) == 0x80)
+            --lead;
+        if (lead > 0) {
+            const unsigned char first = byte(lead - 1);
+            const std::size_t length = first >= 0xF0   ? 4
+                                       : first >= 0xE0 ? 3
+                                       : first >= 0xC0 ? 2
+                                                       : 1;
+            if (text.size() - (lead - 1) < length)
+                text.resize(lead - 1);
+        }
+        text += kReplyTextCutMark;
+    }
 
     std::int32_t ReadInt32() {
         if (Remaining() < 4) {

@@ -31,6 +31,15 @@ std::string IncorrectDataMessage() {
            SupportEmail();
 }
 
+std::string UnverifiedReplyMessage(bool fetched) {
+    return std::string("Vantrel Server error.\r\n") +
+           (fetched ? "The server's reply could not be verified"
+                    : "The signature of the server's reply could not be read") +
+           "\r\nPlease check internet connection or try again later.\r\n"
+           "If problem persists, please email this error to " +
+           SupportEmail();
+}
+
 std::string SystemErrorMessage(const std::string& failure) {
     return "System error.\r\n" + failure + "\r\nPlease email this error to " + SupportEmail();
 }

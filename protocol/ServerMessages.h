@@ -15,6 +15,9 @@ std::string BadDataMessage();
 std::string ServerErrorMessage(const std::string& serverText);
 // A reply of an unknown kind, or one whose contents cannot be used.
 std::string IncorrectDataMessage();
+// A reply that is to be shown or acted on whose signature could not be had
+// (`fetched` false) or does not verify: nothing of it is used.
+std::string UnverifiedReplyMessage(bool fetched);
 // A failure raised while reading the reply, with its own message.
 std::string SystemErrorMessage(const std::string& failure);
 

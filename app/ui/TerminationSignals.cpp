@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/HttpClient.h"
+
 namespace vantrel {
 
 namespace {
@@ -21,6 +23,9 @@ struct sigaction gPrevious[sizeof(kSignals) / sizeof(kSignals[0])];
 
 extern "C" void WriteSignalToPipe(int signalNumber) {
     const int savedErrno = errno;
+    // A request that blocks the window (the completion notice) ends now,
+    // so that the loop reads the pipe at once.
+    platform::AbandonRequests();
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     // A full pipe already holds a wake-up; losing this byte loses nothing.
     [[maybe_unused]] const ssize_t written = write(gPipe[1], &byte, 1);

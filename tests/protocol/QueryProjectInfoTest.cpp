@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 
 #include "core/iProcs.h"
 #include "platform/InternetState.h"
@@ -9,6 +11,8 @@
 #include "protocol/ReplyWriter.h"
 #include "protocol/ServerMessages.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/Minisign.h"
+#include "tests/support/TempDir.h"
 
 namespace vantrel {
 namespace {
@@ -151,6 +155,90 @@ TEST_F(QueryProjectInfoTest, AStalledServerIsAConnectionErrorWithinTheTimeOut) {
     HttpGetTimeoutSettings().receiveMs = 1000;
     EXPECT_FALSE(QueryProjectInfo());
     EXPECT_EQ(ErrorMessage, ConnectionErrorMessage());
+}
+
+}  // namespace
+}  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+// A build with the vendor's key trusts a reply only with the vendor's
+// signature over it, naming this project; a quiet check of a reply that
+// offers nothing new asks for no signature.
+TEST_F(QueryProjectInfoTest, AReplyThatWillBeUsedMustCarryTheVendorsSignature) {
+    test::TempDir dir;
+    const test::TMinisignKeys vendor = test::MakeMinisignKeys(dir.path(), "vendor");
+    const test::TMinisignKeys stranger = test::MakeMinisignKeys(dir.path(), "stranger");
+    const std::string savedAppDir = AppDir;
+    AppDir = dir.path().string() + "/";
+    std::filesystem::copy_file(vendor.PublicKey, dir / "package-key.pub");
+
+    TProjectReplyContent content;
+    content.ProductTitle = "Orbisk";
+    content.DownloadURL = "http://127.0.0.1/packages";
+    content.Available = {true, 0x04000002u, "orbisk-4.0.0.2.exe"};
+    const std::vector<std::uint8_t> reply = BuildProjectReply(content);
+    const auto signature = [&](const std::vector<std::uint8_t>& bytes,
+                               const test::TMinisignKeys& keys, const std::string& comment) {
+        const std::filesystem::path file = dir / "signed.reply";
+        test::WriteFile(file, std::string(bytes.begin(), bytes.end()));
+        test::MinisignSign(keys, file, comment);
+        return test::ReadFileText(file.string() + ".minisig");
+    };
+    const std::string good = signature(reply, vendor, "vantrel-reply project:Orbisk4Outlook");
+    content.DownloadURL = "http://attacker.example/packages";
+    const std::vector<std::uint8_t> rewritten = BuildProjectReply(content);
+
+    struct TCase {
+        const char* Name;
+        std::vector<std::uint8_t> Reply;
+        std::optional<std::string> Signature;  // none: 404
+        bool ShowInfo;
+        bool Accepted;
+        std::size_t Requests;
+    };
+    const TCase cases[] = {
+        {"signed reply", reply, good, false, true, 2},
+        {"reply text changed", rewritten, good, false, false, 2},
+        {"reply unsigned", reply, std::nullopt, false, false, 2},
+        {"signed by another key", reply,
+         signature(reply, stranger, "vantrel-reply project:Orbisk4Outlook"), false, false, 2},
+        {"another project's reply", reply,
+         signature(reply, vendor, "vantrel-reply project:Orbisk4Inside"), false, false, 2},
+        {"nothing new, quiet: one request", BuildProjectReply({}), std::nullopt, false, true, 1},
+        {"nothing new, shown: signed", BuildProjectReply({}),
+         signature(BuildProjectReply({}), vendor, "vantrel-reply project:Orbisk4Outlook"), true,
+         true, 2},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        test::LoopbackServer replies;
+        replies.Routes().Get(kQueryPath, [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content(std::string(c.Reply.begin(), c.Reply.end()),
+                            "application/octet-stream");
+        });
+        replies.Routes().Get(std::string(kQueryPath) + ".minisig",
+                             [&](const httplib::Request&, httplib::Response& res) {
+                                 if (c.Signature)
+                                     res.set_content(*c.Signature, "text/plain");
+                                 else
+                                     res.status = 404;
+                             });
+        replies.Start();
+        setenv("VANTREL_SERVER", (replies.URL() + "/").c_str(), 1);
+        ShowInfo = c.ShowInfo;
+        EXPECT_EQ(QueryProjectInfo(), c.Accepted) << ErrorMessage;
+        EXPECT_EQ(replies.Requests().size(), c.Requests);
+        if (!c.Accepted) {
+            // Nothing of a reply that did not verify reaches the windows.
+            EXPECT_NE(ErrorMessage.find("reply"), std::string::npos) << ErrorMessage;
+            EXPECT_EQ(ProjectInfo.DownloadURL, "");
+            EXPECT_FALSE(AvailableProduct.Found);
+        }
+    }
+    ShowInfo = false;
+    AppDir = savedAppDir;
 }
 
 }  // namespace

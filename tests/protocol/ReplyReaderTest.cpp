@@ -220,6 +220,40 @@ TEST(ReplyReader, TextLengthsAreSignedAndCutAtTheEnd) {
     EXPECT_EQ(r.info.ProductTitle, "z");
 }
 
+// However long a text the server sends, the window gets one it can show at
+// once: cut at the cap, never inside a character, and marked as cut.
+TEST(ReplyReader, ALongTextIsCutAtTheCapAndMarked) {
+    struct TCase {
+        const char* Name;
+        std::string Text;
+        std::string Read;
+    };
+    const std::string cap(kMaxReplyTextBytes, 'a');
+    const std::string capLessOne(kMaxReplyTextBytes - 1, 'a');
+    const TCase cases[] = {
+        {"exactly the cap", cap, cap},
+        {"one byte more", cap + "b", cap + std::string(kReplyTextCutMark)},
+        {"a character across the cap", capLessOne + "\xC3\xA9",
+         capLessOne + std::string(kReplyTextCutMark)},
+        {"60 MiB", std::string(std::size_t{60} << 20, 'x'),
+         std::string(kMaxReplyTextBytes, 'x') + std::string(kReplyTextCutMark)},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<std::uint8_t> body;
+        AppendReplyText(body, "Title");
+        for (int i = 0; i < 4; ++i)
+            AppendReplyText(body, "");
+        body.push_back(0);  // no logo
+        AppendReplyText(body, c.Text);
+        AppendReplyText(body, "Bug fixes");
+        const ReadOutcome r = Read(CompressedReply(body));
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.info.NewVersionDescription, c.Read);
+        EXPECT_EQ(r.info.NewVersionBugFixes, "Bug fixes");  // the cut skips the rest
+    }
+}
+
 TEST(ReplyReader, FailuresInsideTheReplyAreSystemErrors) {
     // Compressed flag with a body that does not inflate.
     TReplyFrame frame;

@@ -31,8 +31,14 @@ std::vector<std::string> TranslatedLines(const std::string& message) {
 std::vector<texts::TSourceText> LookedUpTexts() {
     std::vector<texts::TSourceText> all = texts::SourceTexts();
     const std::string messages[] = {
-        ConnectionErrorMessage(),         NotSupportedMessage(),  BadDataMessage(),
-        ServerErrorMessage(kRunTimeText), IncorrectDataMessage(), SystemErrorMessage(kRunTimeText),
+        ConnectionErrorMessage(),
+        NotSupportedMessage(),
+        BadDataMessage(),
+        ServerErrorMessage(kRunTimeText),
+        IncorrectDataMessage(),
+        SystemErrorMessage(kRunTimeText),
+        UnverifiedReplyMessage(true),
+        UnverifiedReplyMessage(false),
     };
     for (const std::string& message : messages) {
         for (const std::string& line : TranslatedLines(message)) {
