@@ -13,6 +13,7 @@
 #include "controller/MainWindowLook.h"
 #include "controller/PackageTransfer.h"
 #include "controller/ScrollBox.h"
+#include "controller/SignatureFetch.h"
 #include "controls/ControlColors.h"
 #include "controls/LabelProgressBar.h"
 #include "controls/SpecialFrame.h"
@@ -175,6 +176,8 @@ void TfVantrelMain::MakeNonVisualParts() {
     IEDownload->OnComplete = [this](TBSCB* sender, TStream* stream, platform::HRESULT result) {
         IEDownloadComplete(sender, stream, result);
     };
+    SignatureFetch = new TSignatureFetch(this);
+    SignatureFetch->setObjectName(QStringLiteral("SignatureFetch"));
 
     pmTray = new QMenu(this);
     pmTray->setObjectName(QStringLiteral("pmTray"));

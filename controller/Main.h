@@ -18,6 +18,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,8 @@ class TIEDownload;
 class TInformationPanel;
 class TLabelProgressBar;
 class TScrollBox;
+class TSignatureFetch;
+struct TVerification;
 class TSpecialFrame;
 class TStream;
 
@@ -90,6 +93,8 @@ public:
     TSFTranslateRepository* Repository;
     TSFTranslateComponent* Translator;
     QSystemTrayIcon* TrayIcon;
+    // Fetches the package's signature without holding up the window.
+    TSignatureFetch* SignatureFetch;
     TInformationPanel* InformationPanel;
 
     // What each re-pointed control runs when clicked now.
@@ -160,9 +165,12 @@ private:
     void UpdateCaption();
 
     bool BeginTransfer(bool DeleteOld);
+    void ShowTransferFailure(const TBSCB* Sender);
     // Signed packages (MainVerification.cpp).
     void VerifyTransferredPackage();
+    void FetchSignatureThen(std::function<void(const TVerification&)> then, bool atInstall);
     bool VerifyBeforeInstalling();
+    void RefuseInstallation(const TVerification& verification);
     void RejectPackage(const QString& reason);
     void StartPendingResume();
     void NotifyDownloadComplete();
@@ -197,8 +205,9 @@ private:
     // A resume asked for while a cancelled transfer had not yet reported its
     // end: started once it has, so that two transfers never share a file.
     bool FResumePending = false;
-    // A finished transfer waits for its signature check, which runs once
-    // the component has reported every end of it.
+    // The package waits for its signature check: after its transfer (run
+    // once the component has reported every end of it), or before its
+    // hand-over to the installer when no signature was kept.
     bool FVerifyPending = false;
 };
 

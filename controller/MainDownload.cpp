@@ -21,6 +21,7 @@
 #include "core/iProcs.h"
 #include "dialogs/ClickLabel.h"
 #include "download/BSCB.h"
+#include "download/CacheFiles.h"
 #include "download/IEDownload.h"
 #include "download/Streams.h"
 
@@ -184,6 +185,10 @@ void TfVantrelMain::PauseClick(QObject* /*Sender*/) {
 
 void TfVantrelMain::InstallClick(QObject* /*Sender*/) {
     CloseTrayPopup();
+    // The package's signature is on its way; the installation follows by
+    // itself once it verifies.
+    if (FVerifyPending)
+        return;
     // Cleared before the hand-over, after which the program ends: the next
     // start must not offer this package again. A failed hand-over puts
     // back the state that fits what is left on disk.
@@ -213,6 +218,27 @@ bool TfVantrelMain::BeginTransfer(bool DeleteOld) {
         ShowErrorMessage(QString::fromUtf8(e.what()));
         return false;
     }
+}
+
+// A transfer that could not write its file pauses, and says why: otherwise
+// a full disk or a read-only cache would only ever show "Paused". The box
+// opens after the component's event has returned.
+void TfVantrelMain::ShowTransferFailure(const TBSCB* Sender) {
+    std::string_view reason = texts::kReasonWriteFailed;
+    switch (cache::ClassifyWriteFailure(Sender->OutputError)) {
+        case cache::TWriteFailure::DiskFull:
+            reason = texts::kReasonDiskFull;
+            break;
+        case cache::TWriteFailure::ReadOnly:
+            reason = texts::kReasonFolderReadOnly;
+            break;
+        case cache::TWriteFailure::Other:
+            break;
+    }
+    const QString message =
+        FormatMessage(Repository, texts::kPackageNotSaved,
+                      {QString::fromLocal8Bit(FTempDir), FormatMessage(Repository, reason, {})});
+    QTimer::singleShot(0, this, [this, message] { ShowErrorMessage(message); });
 }
 
 // The message may quote what the server sent: never read as markup.
@@ -259,6 +285,8 @@ void TfVantrelMain::IEDownloadComplete(TBSCB* Sender, TStream* Stream, platform:
             PauseDownload();
             // So does one clicked while the pause handled queued events.
             FResumePending = resume || FResumePending;
+            if (Result == platform::STG_E_CANTSAVE && Sender != nullptr)
+                ShowTransferFailure(Sender);
             break;
     }
     FTransferIdle = true;
@@ -295,8 +323,11 @@ bool TfVantrelMain::RunInstaller() {
     if (!VerifyBeforeInstalling())
         return false;
     const TInstallResult result = vantrel::RunInstaller(FTempDir, Repository);
-    if (result.Started)
+    if (result.Started) {
+        // The installer has the package; its record and signature are done with.
+        RemovePackageFiles(FTempDir);
         return true;
+    }
     // The window stays open so that the user can try again: from the package
     // that is still on disk, or, when there is none, with a new download.
     ShowErrorMessage(result.Reason);

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "controller/InformationPanel.h"
+#include "controller/SignatureFetch.h"
 #include "core/iProcs.h"
 #include "dialogs/PopupWin.h"
 #include "download/IEDownload.h"
@@ -78,6 +79,9 @@ void TfVantrelMain::keyPressEvent(QKeyEvent* event) {
 bool TfVantrelMain::FormCloseQuery() {
     FCloseRequested = true;
     IEDownload->Cancel();
+    // A signature on its way is simply dropped: the package stays on disk,
+    // and the next start checks it again.
+    SignatureFetch->Cancel();
     return FTransferIdle;
 }
 

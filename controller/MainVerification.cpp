@@ -1,10 +1,14 @@
 // The main window's side of signed packages: a finished transfer becomes a
 // download only once its signature verifies, and the installer gets only a
-// package that verifies again just before it runs.
-#include "controller/Main.h"
+// package that verifies again just before it runs. The signature is fetched
+// on the event loop, so the window answers every click while it comes.
+#include <iostream>
 
+#include "controller/Main.h"
 #include "controller/MainParts.h"
+#include "controller/PackageTransfer.h"
 #include "controller/PackageVerification.h"
+#include "controller/SignatureFetch.h"
 #include "controls/LabelProgressBar.h"
 #include "core/SourceTexts.h"
 #include "core/UpdateStateStore.h"
@@ -17,45 +21,87 @@ namespace vantrel {
 // end is reported twice (the 416 path) is still checked once, and the
 // message boxes below never open inside the component's callback.
 void TfVantrelMain::VerifyTransferredPackage() {
-    if (!FVerifyPending || IEDownload->RequestCount() != 0)
+    if (!FVerifyPending || IEDownload->RequestCount() != 0 || SignatureFetch->Running())
         return;
-    FVerifyPending = false;
-    const TVerification verification = VerifyDownloadedPackage(FTempDir, true, Repository);
-    switch (verification.Outcome) {
-        case TVerifyOutcome::Verified:
-            SetDownloadedState();
-            break;
-        case TVerifyOutcome::Unavailable:
-            // The file stays: the next resume finds it complete and only
-            // fetches the signature again.
-            PauseDownload();
-            ShowErrorMessage(verification.Reason);
-            break;
-        case TVerifyOutcome::Rejected:
-            RejectPackage(verification.Reason);
-            break;
-    }
+    FetchSignatureThen(
+        [this](const TVerification& verification) {
+            switch (verification.Outcome) {
+                case TVerifyOutcome::Verified:
+                    SetDownloadedState();
+                    break;
+                case TVerifyOutcome::Unavailable:
+                    // The file stays: the next resume finds it complete and only
+                    // fetches the signature again.
+                    PauseDownload();
+                    ShowErrorMessage(verification.Reason);
+                    break;
+                case TVerifyOutcome::Rejected:
+                    RejectPackage(verification.Reason);
+                    break;
+            }
+        },
+        false);
 }
 
-// False when the package must not be handed over; the window then shows why
-// and is in the state that fits what is left on disk.
+// Fetches the package's signature, checks the package against it and hands
+// the outcome on. Until then FVerifyPending holds.
+void TfVantrelMain::FetchSignatureThen(std::function<void(const TVerification&)> then,
+                                       bool atInstall) {
+    FVerifyPending = true;
+    const std::string url = SignatureURL();
+    SignatureFetch->Start(url, [this, url, then, atInstall](const TSignatureFetchResult& fetched) {
+        FVerifyPending = false;
+        if (!fetched.Text) {
+            std::cerr << "vantrel: the signature " << url
+                      << " could not be had: " << fetched.Failure << "\n";
+            then(SignatureUnavailable(url, atInstall, Repository));
+            return;
+        }
+        then(VerifyDownloadedPackage(FTempDir, *fetched.Text, atInstall, Repository));
+    });
+}
+
+// True when the package may go to the installer now. False when it may not,
+// or not yet: without a signature kept from its transfer, the signature is
+// fetched first and the installation goes on by itself once it verifies.
 bool TfVantrelMain::VerifyBeforeInstalling() {
-    if (!PackageVerificationWanted())
+    if (!PackageVerificationWanted()) {
+        std::cerr << "vantrel: warning: this build has no package-signing key, so the package "
+                  << FinalPackageFile(FTempDir) << " goes to the installer unverified\n";
         return true;
-    const TVerification verification = VerifyDownloadedPackage(FTempDir, false, Repository);
-    switch (verification.Outcome) {
-        case TVerifyOutcome::Verified:
-            return true;
-        case TVerifyOutcome::Unavailable:
-            UpdateState.Status = StatusDownloaded;
-            SaveUpdateState(false);
-            ShowErrorMessage(verification.Reason);
-            return false;
-        case TVerifyOutcome::Rejected:
-            RejectPackage(verification.Reason);
-            return false;
     }
+    UpdateState.Status = StatusDownloaded;
+    if (const std::optional<std::string> kept = KeptSignature(FTempDir)) {
+        const TVerification verification =
+            VerifyDownloadedPackage(FTempDir, *kept, true, Repository);
+        if (verification.Outcome == TVerifyOutcome::Verified) {
+            UpdateState.Status = StatusNone;
+            return true;
+        }
+        RefuseInstallation(verification);
+        return false;
+    }
+    FetchSignatureThen(
+        [this](const TVerification& verification) {
+            if (verification.Outcome == TVerifyOutcome::Verified)
+                InstallClick(nullptr);  // now with the signature kept
+            else
+                RefuseInstallation(verification);
+        },
+        true);
     return false;
+}
+
+// The package stays downloaded when only its signature is missing, and goes
+// when it does not verify.
+void TfVantrelMain::RefuseInstallation(const TVerification& verification) {
+    if (verification.Outcome == TVerifyOutcome::Rejected) {
+        RejectPackage(verification.Reason);
+        return;
+    }
+    UpdateState.Status = StatusDownloaded;
+    SaveUpdateState(false);
+    ShowErrorMessage(verification.Reason);
 }
 
 // A resume onto an untrusted prefix can never succeed: the package goes,

@@ -48,20 +48,6 @@ std::string SafeFileName(std::string name) {
     return name;
 }
 
-// The English text, or its translation, with its "%s" places filled. The
-// values go in after the lookup: the key is the bare template.
-QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
-                      const std::vector<QString>& values) {
-    const std::string key(text);
-    QString message = repository ? repository->Translate(key) : QString();
-    if (message.isEmpty()) {
-        // An entry without this language's text translates to nothing; a
-        // message box must still say something.
-        message = QString::fromUtf8(key);
-    }
-    return FormatText(message, values);
-}
-
 QString PathText(const std::string& path) {
     return QString::fromLocal8Bit(path);
 }
@@ -99,6 +85,18 @@ QString MoveToFinalName(const std::string& temporary, const std::string& final,
 }
 
 }  // namespace
+
+QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
+                      const std::vector<QString>& values) {
+    const std::string key(text);
+    QString message = repository ? repository->Translate(key) : QString();
+    if (message.isEmpty()) {
+        // An entry without this language's text translates to nothing; a
+        // message box must still say something.
+        message = QString::fromUtf8(key);
+    }
+    return FormatText(message, values);
+}
 
 std::string PackageURL() {
     return ProjectInfo.DownloadURL + "/" + AvailableProduct.FileName;
@@ -174,7 +172,7 @@ void CheckPackageURL(const std::string& url, TSFTranslateRepository* repository)
 // that finds the package downloaded sends the notice again.
 void NotifyDownloadComplete() {
     std::vector<std::uint8_t> answer;
-    HttpGet(DownloadCompleteURL(), answer);
+    HttpGet(DownloadCompleteURL(), answer, kNoticeDeadlineMs);
 }
 
 TInstallResult RunInstaller(const std::string& tempDir, TSFTranslateRepository* repository) {

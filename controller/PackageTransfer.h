@@ -12,6 +12,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/qt/BindResults.h"
 
@@ -35,6 +37,11 @@ std::string FinalPackageFile(const std::string& tempDir);      // ... + FileName
 // path, ProjectID unescaped and the offered version as a signed 32-bit number.
 std::string DownloadCompleteURL();
 
+// The English text, or its translation when `repository` is given, with
+// its "%s" places filled in order after the lookup.
+QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
+                      const std::vector<QString>& values);
+
 // Puts the component's fixed settings in place. Its events stay unconnected:
 // they belong to the window.
 void ConfigurePackageDownload(TIEDownload& download);
@@ -56,7 +63,9 @@ TCompletionAction CompletionActionFor(platform::HRESULT result, std::uint32_t re
 void CheckPackageURL(const std::string& url, TSFTranslateRepository* repository = nullptr);
 
 // Tells the update server the package is complete. Blocks until the request
-// ends; its result and answer are of no interest.
+// ends, at most kNoticeDeadlineMs (or at once when the program is asked to
+// end); its result and answer are of no interest.
+inline constexpr long kNoticeDeadlineMs = 3000;
 void NotifyDownloadComplete();
 
 struct TInstallResult {

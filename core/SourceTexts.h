@@ -91,13 +91,41 @@ inline constexpr std::string_view kPackageMissing =
     "The downloaded package %s is missing. Please download the new version again.";
 inline constexpr std::string_view kPackageOpenFailed =
     "The downloaded package %s could not be opened.";
-// Signed packages: %s is the reason in English.
+// Signed packages: %s is one of the reasons below, translated as well.
 inline constexpr std::string_view kPackageNotVerified =
     "The downloaded package could not be verified and was not installed. It has been deleted. "
     "%s";
 inline constexpr std::string_view kSignatureUnavailable =
     "The downloaded package cannot be installed yet because its signature could not be "
     "checked. Click Resume to try again. %s";
+inline constexpr std::string_view kSignatureUnavailableAtInstall =
+    "The downloaded package cannot be installed yet because its signature could not be "
+    "checked. Click Start installation to try again. %s";
+// Why a package's signature did not verify, or could not be had.
+inline constexpr std::string_view kReasonKeyUnusable =
+    "This program's package-signing key cannot be used.";
+inline constexpr std::string_view kReasonSignatureDamaged = "Its signature file is damaged.";
+inline constexpr std::string_view kReasonForeignKey =
+    "It was signed with another key than the vendor's.";
+inline constexpr std::string_view kReasonPackageAltered =
+    "It does not match its signature: it was altered on the way, or the signature belongs to "
+    "another file.";
+inline constexpr std::string_view kReasonCommentAltered =
+    "The description signed with it was altered.";
+inline constexpr std::string_view kReasonPackageUnreadable = "It could not be read from the disk.";
+inline constexpr std::string_view kReasonNotThisRelease =
+    "Its signature is for another release than the one offered.";
+// %s is the signature's address.
+inline constexpr std::string_view kReasonSignatureNotFetched =
+    "Its signature could not be fetched from %s.";
+
+// A transfer that cannot write its file pauses with this: the first %s is
+// the folder, the second one of the reasons below.
+inline constexpr std::string_view kPackageNotSaved =
+    "The download was paused because the package could not be saved in %s. %s";
+inline constexpr std::string_view kReasonDiskFull = "The disk is full.";
+inline constexpr std::string_view kReasonFolderReadOnly = "The folder cannot be written to.";
+inline constexpr std::string_view kReasonWriteFailed = "The file could not be written.";
 
 // The error dialog's heading for an error text of a single line.
 inline constexpr std::string_view kErrorTitle = "Error";

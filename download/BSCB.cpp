@@ -167,8 +167,14 @@ bool TBSCB::ApplyResume() {
     if (FInfo.FileName.isEmpty()) {
         return true;
     }
+    // A link in the partial file's place is never written through: it goes
+    // with its record, and the package starts over.
     const QFileInfo file(FInfo.FileName);
-    if (!file.exists()) {
+    if (file.isSymLink()) {
+        QFile::remove(FInfo.FileName);
+        RemoveResumeRecord(FInfo.FileName);
+    }
+    if (!file.exists() || file.isSymLink()) {
         FInfo.RangeBegin = 0;
         FInfo.RangeEnd = 0;
         return true;
@@ -274,6 +280,7 @@ bool TBSCB::CreateOutput() {
     RemoveResumeRecord(FInfo.FileName);
     FFileStream = std::make_unique<TFileStream>(FInfo.FileName, TFileStream::TMode::CreateNew);
     if (!FFileStream->IsOpen()) {
+        OutputError = FFileStream->Error();
         FFileStream.reset();
         FOutputFailure = STG_E_CANTSAVE;
         return false;
@@ -309,6 +316,7 @@ HRESULT TBSCB::AcceptPart() {
     }
     FFileStream = std::make_unique<TFileStream>(FInfo.FileName, TFileStream::TMode::AppendExisting);
     if (!FFileStream->IsOpen()) {
+        OutputError = FFileStream->Error();
         FFileStream.reset();
         FOutputFailure = STG_E_CANTSAVE;
         return E_ABORT;
@@ -439,6 +447,8 @@ void TBSCB::WriteOutput(const std::uint8_t* buffer, std::uint32_t length) {
     }
     if (!FFileStream || FFileStream->Write(buffer, length) != length) {
         // A package with a hole in it must not complete as downloaded.
+        if (FFileStream)
+            OutputError = FFileStream->Error();
         FOutputFailure = STG_E_CANTSAVE;
         AbortBinding();
     }

@@ -29,6 +29,9 @@ public:
 
     // HTTP status of the response, 0 until it arrives.
     std::uint32_t ResponseCode = 0;
+    // Why the file could not be opened or written (an errno value), when the
+    // request ended with STG_E_CANTSAVE; 0 otherwise.
+    int OutputError = 0;
     const TInfo& Info() const { return FInfo; }
 
     HRESULT OnStartBinding(const std::shared_ptr<platform::TBinding>& binding) override;

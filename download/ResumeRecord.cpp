@@ -1,13 +1,14 @@
 #include "download/ResumeRecord.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include "download/CacheFiles.h"
 
 namespace vantrel {
 namespace {
 
 // A record is three short lines; anything longer is not one of ours.
-constexpr qint64 kMaxRecordSize = 4096;
+constexpr std::size_t kMaxRecordSize = 4096;
 
 bool IsHeaderValue(const QByteArray& value) {
     for (char c : value) {
@@ -37,11 +38,13 @@ QString ResumeRecordFile(const QString& fileName) {
 }
 
 std::optional<TResumeRecord> ReadResumeRecord(const QString& fileName) {
-    QFile file(ResumeRecordFile(fileName));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxRecordSize) {
+    // Never through a link: a link in its place is as good as no record.
+    const std::optional<std::string> text = cache::ReadOwnFile(
+        QFile::encodeName(ResumeRecordFile(fileName)).toStdString(), kMaxRecordSize);
+    if (!text) {
         return std::nullopt;
     }
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QList<QByteArray> lines = QByteArray::fromStdString(*text).split('\n');
     // "total <n>|-", "validator <text>", "restart 0|1", then the final newline.
     if (lines.size() != 4 || !lines[3].isEmpty() || !lines[0].startsWith("total ") ||
         !lines[1].startsWith("validator ") || !lines[2].startsWith("restart ")) {
@@ -72,8 +75,10 @@ bool WriteResumeRecord(const QString& fileName, const TResumeRecord& record) {
     text += record.Total ? QByteArray::number(static_cast<qulonglong>(*record.Total)) : "-";
     text += "\nvalidator " + record.Validator + "\nrestart ";
     text += record.Restart ? "1\n" : "0\n";
-    QSaveFile file(ResumeRecordFile(fileName));
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
+    // Replaced by a rename, which replaces a link in its place instead of
+    // writing to whatever the link names.
+    return cache::ReplaceOwnFile(QFile::encodeName(ResumeRecordFile(fileName)).toStdString(),
+                                 text.toStdString());
 }
 
 void RemoveResumeRecord(const QString& fileName) {

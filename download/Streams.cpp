@@ -1,37 +1,91 @@
 #include "download/Streams.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include "download/CacheFiles.h"
 
 namespace vantrel {
 
-TFileStream::TFileStream(const QString& fileName, TMode mode) : FFile(fileName) {
-    if (mode == TMode::CreateNew) {
-        FFile.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered);
-    } else if (FFile.exists()) {
-        // Never create here: appending to a file that vanished would make a
-        // package without its first bytes.
-        if (FFile.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
-            FFile.seek(FFile.size());
-        }
+TFileStream::TFileStream(const QString& fileName, TMode mode) {
+    const std::string path = QFile::encodeName(fileName).toStdString();
+    // Never created when appending: appending to a file that vanished would
+    // make a package without its first bytes.
+    const int flags = mode == TMode::CreateNew ? O_RDWR | O_CREAT | O_TRUNC : O_RDWR;
+    FFd = cache::OpenOwnFile(path, flags | O_NONBLOCK);
+    if (FFd < 0) {
+        FError = errno;
+        return;
     }
+    struct stat info {};
+    if (fstat(FFd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        FError = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        Close();
+        return;
+    }
+    if (mode == TMode::AppendExisting)
+        FPosition = info.st_size;
+}
+
+TFileStream::~TFileStream() {
+    Close();
+}
+
+void TFileStream::Close() {
+    if (FFd >= 0)
+        close(FFd);
+    FFd = -1;
+}
+
+std::int64_t TFileStream::Size() const {
+    struct stat info {};
+    return FFd >= 0 && fstat(FFd, &info) == 0 ? info.st_size : 0;
 }
 
 std::uint32_t TFileStream::Read(void* buffer, std::uint32_t count) {
-    const qint64 n = FFile.read(static_cast<char*>(buffer), count);
-    return n > 0 ? static_cast<std::uint32_t>(n) : 0;
+    if (FFd < 0)
+        return 0;
+    ssize_t n;
+    do {
+        n = pread(FFd, buffer, count, FPosition);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0)
+        return 0;
+    FPosition += n;
+    return static_cast<std::uint32_t>(n);
 }
 
 std::uint32_t TFileStream::Write(const void* buffer, std::uint32_t count) {
-    const qint64 n = FFile.write(static_cast<const char*>(buffer), count);
-    if (n != static_cast<qint64>(count)) {
-        FWriteFailed = true;
+    std::uint32_t done = 0;
+    while (FFd >= 0 && done < count) {
+        const ssize_t n =
+            pwrite(FFd, static_cast<const char*>(buffer) + done, count - done, FPosition);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            FError = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += static_cast<std::uint32_t>(n);
+        FPosition += n;
     }
-    return n > 0 ? static_cast<std::uint32_t>(n) : 0;
+    if (done != count)
+        FWriteFailed = true;
+    return done;
 }
 
 bool TFileStream::Seek(std::int64_t position) {
-    return FFile.seek(position);
+    if (FFd < 0 || position < 0)
+        return false;
+    FPosition = position;
+    return true;
 }
 
 std::uint32_t TMemoryStream::Read(void* buffer, std::uint32_t count) {

@@ -3,7 +3,6 @@
 // left it.
 #pragma once
 
-#include <QFile>
 #include <QString>
 
 #include <cstdint>
@@ -22,28 +21,37 @@ public:
     virtual std::int64_t Size() const = 0;
 };
 
+// The partial package in the cache directory: opened without following a
+// symbolic link (a link in its place is removed, see CacheFiles.h), and only
+// as a regular file.
 class TFileStream : public TStream {
 public:
     enum class TMode { CreateNew, AppendExisting };
     // Creates (empties) or opens the file for reading and writing; `IsOpen`
-    // says whether that worked and `ErrorText` why not.
+    // says whether that worked and `Error` (an errno value) why not.
     TFileStream(const QString& fileName, TMode mode);
+    ~TFileStream() override;
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
 
-    bool IsOpen() const { return FFile.isOpen(); }
-    QString ErrorText() const { return FFile.errorString(); }
+    bool IsOpen() const { return FFd >= 0; }
+    // The errno of the failed open or of the first failed write; 0 when none.
+    int Error() const { return FError; }
     // A write that did not complete (disk full, file gone) is remembered so
     // that the request does not report such a file as downloaded.
     bool WriteFailed() const { return FWriteFailed; }
-    void Close() { FFile.close(); }
+    void Close();
 
     std::uint32_t Read(void* buffer, std::uint32_t count) override;
     std::uint32_t Write(const void* buffer, std::uint32_t count) override;
     bool Seek(std::int64_t position) override;
-    std::int64_t Position() const override { return FFile.pos(); }
-    std::int64_t Size() const override { return FFile.size(); }
+    std::int64_t Position() const override { return FPosition; }
+    std::int64_t Size() const override;
 
 private:
-    QFile FFile;
+    int FFd = -1;
+    std::int64_t FPosition = 0;
+    int FError = 0;
     bool FWriteFailed = false;
 };
 

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -113,12 +114,16 @@ public:
         QObject::connect(&FTimer, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 Texts.push_back(box->text());
+                if (OnBox)
+                    OnBox();
                 box->button(QMessageBox::Ok)->click();
             }
         });
         FTimer.start();
     }
     std::vector<QString> Texts;
+    // Runs as each box is answered.
+    std::function<void()> OnBox;
 
 private:
     QTimer FTimer;

@@ -9,7 +9,13 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "controller/SignatureFetch.h"
 #include "download/ResumeRecord.h"
+#include "signature/TrustedComment.h"
 #include "tests/controller/MainWindowFixture.h"
 #include "tests/support/Minisign.h"
 #include "tests/support/ScriptedServer.h"
@@ -69,8 +75,45 @@ std::string Served(const std::string& text) {
 }
 const std::string kNotFound = Answer("404 Not Found", "Content-Length: 0\r\n", "");
 
+// A limit on the size of files this process writes, for its lifetime; 0
+// leaves the limit alone. Writes past it fail with EFBIG instead of raising
+// SIGXFSZ.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(std::size_t bytes) : FActive(bytes != 0) {
+        if (!FActive)
+            return;
+        getrlimit(RLIMIT_FSIZE, &FBefore);
+        FSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = FBefore;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit() {
+        if (!FActive)
+            return;
+        setrlimit(RLIMIT_FSIZE, &FBefore);
+        std::signal(SIGXFSZ, FSignal);
+    }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+    bool FActive;
+    rlimit FBefore{};
+    void (*FSignal)(int) = SIG_DFL;
+};
+
 enum class TKey { Vendor, Broken, Dangling, None };
 enum class TEnd { Downloaded, Paused, Offered };
+// What else goes wrong besides the server's answers.
+enum class TTrap {
+    None,
+    TamperBeforeInstall,  // the package changes on disk before it is installed
+    SlowSignature,        // the signature trickles in, a byte at a time
+    LinkedPartial,        // the partial file is a link to another file of the user's
+    FullDisk,             // the cache takes no more than half the package
+};
 
 struct TRow {
     const char* Name;
@@ -82,7 +125,7 @@ struct TRow {
     std::optional<std::string> FileAfter;  // the partial file afterwards; none: gone
     bool Notice;
     const char* Message;  // part of the message box's text, "" for none
-    bool TamperBeforeInstall = false;
+    TTrap Trap = TTrap::None;
 };
 
 class MainWindowIntegrity : public TMainWindowTest {
@@ -91,12 +134,18 @@ protected:
         TMainWindowTest::SetUp();
         Keys = MakeMinisignKeys(Scratch.path(), "vendor");
         Stranger = MakeMinisignKeys(Scratch.path(), "stranger");
-        Signature = SignatureOf(kPackage, Keys, "release 4.0.0.2");
-        OtherSignature = SignatureOf(kOther, Keys, "release 4.0.0.3");
-        StrangerSignature = SignatureOf(kPackage, Stranger, "release 4.0.0.2");
+        const std::string offered =
+            PackageTrustedComment({ProjectID, kOfferedVersion, "setup.bin"});
+        Signature = SignatureOf(kPackage, Keys, offered);
+        // The same release, built again and re-signed by the vendor.
+        OtherSignature = SignatureOf(kOther, Keys, offered);
+        StrangerSignature = SignatureOf(kPackage, Stranger, offered);
+        OldRelease = SignatureOf(
+            kPackage, Keys, PackageTrustedComment({ProjectID, kInstalledVersion, "setup.bin"}));
+        OtherProduct = SignatureOf(
+            kPackage, Keys, PackageTrustedComment({"Orbisk4Inside", kOfferedVersion, "setup.bin"}));
         Tampered = Signature;
-        const auto at = Tampered.find("trusted comment: release");
-        Tampered.replace(Tampered.find("release", at), 7, "RELEASE");
+        Tampered.replace(Tampered.find("version:4.0.0.2"), 15, "version:4.0.0.9");
         Damaged = Signature;
         Damaged[Damaged.find('\n') + 5] = '*';
     }
@@ -121,19 +170,36 @@ protected:
             WriteFile(Home / "package-key.pub", std::string("untrusted comment: x\nnot a key\n"));
         if (row.Key == TKey::Dangling)
             fs::create_symlink(Home / "gone.pub", Home / "package-key.pub");
-        if (row.PartialBefore) {
+        const fs::path victim = Scratch / "another file of the user's";
+        if (row.Trap == TTrap::LinkedPartial) {
+            WriteFile(victim, *row.PartialBefore);
+            fs::create_symlink(victim, Partial());
+        } else if (row.PartialBefore) {
             WriteFile(Partial(), *row.PartialBefore);
+        }
+        if (row.PartialBefore) {
             WriteResumeRecord(QString::fromStdString(Partial().string()),
                               {kPackageBytes, "\"v1\"", false});
             UpdateState.Status = StatusDownloading;
             UpdateState.DownloadingVersion = kOfferedVersion;
         }
         TMessageBoxAnswerer boxes;
+        // Writes past half the package fail as on a full disk (EFBIG).
+        const TFileSizeLimit limit(row.Trap == TTrap::FullDisk ? kPackageBytes / 2 : 0);
         TfVantrelMain& w = Create();
+        w.SignatureFetch->SetDeadlineMs(row.Trap == TTrap::SlowSignature ? 1500 : 30000);
         if (!row.PartialBefore)
             QTest::mouseClick(w.btnCommand, Qt::LeftButton);
-        // Settled: no transfer, and the signature check (posted) has run.
+        // While the signature trickles in, the window's own loop runs on.
+        if (row.Trap == TTrap::SlowSignature) {
+            ASSERT_TRUE(WaitUntil([&] { return w.VerifyPending(); }));
+        }
+        // Settled: no transfer, and the signature check has run.
         ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+        if (row.Trap == TTrap::LinkedPartial) {
+            EXPECT_EQ(Contents(victim), *row.PartialBefore);
+            EXPECT_FALSE(fs::is_symlink(Partial()));
+        }
 
         switch (row.End) {
             case TEnd::Downloaded:
@@ -163,7 +229,7 @@ protected:
         }
 
         if (UpdateState.Status == StatusDownloaded) {
-            if (row.TamperBeforeInstall) {
+            if (row.Trap == TTrap::TamperBeforeInstall) {
                 std::string changed = kPackage;
                 changed[5] ^= 1;
                 WriteFile(Partial(), changed);
@@ -176,14 +242,22 @@ protected:
             EXPECT_TRUE(installed == kPackage || installed == kOther);
             EXPECT_TRUE(row.FileAfter && installed == *row.FileAfter);
         }
-        const bool installs = row.End == TEnd::Downloaded && !row.TamperBeforeInstall;
+        const bool installs = row.End == TEnd::Downloaded && row.Trap != TTrap::TamperBeforeInstall;
         EXPECT_EQ(Opened.size(), installs ? 1u : 0u);
+        // After the hand-over only the package is left in the cache.
+        if (installs) {
+            std::vector<std::string> left;
+            for (const auto& entry : fs::directory_iterator(Home / "cache" / "vantrel"))
+                left.push_back(entry.path().filename().string());
+            EXPECT_EQ(left, std::vector<std::string>{"setup.bin"});
+        }
     }
 
     TempDir Scratch;
     std::size_t NoticeBase = 0;
     TMinisignKeys Keys, Stranger;
-    std::string Signature, OtherSignature, StrangerSignature, Tampered, Damaged;
+    std::string Signature, OtherSignature, StrangerSignature, OldRelease, OtherProduct, Tampered,
+        Damaged;
 
 private:
     int FSigned = 0;
@@ -195,6 +269,7 @@ TEST_F(MainWindowIntegrity, NothingButTheVendorsPackageReachesTheInstaller) {
     std::string flipped = kPackage;
     flipped[123456] ^= 0x20;
     const char* rejected = "could not be verified and was not installed";
+    const char* notThisRelease = "for another release than the one offered";
     const char* unavailable = "its signature could not be checked";
     const std::string shortPart = Answer("206 Partial Content",
                                          "Content-Range: bytes 1000-1999/200000\r\n"
@@ -298,7 +373,47 @@ TEST_F(MainWindowIntegrity, NothingButTheVendorsPackageReachesTheInstaller) {
          kPackage,
          true,
          "",
-         true},
+         TTrap::TamperBeforeInstall},
+        {"old package for new version",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(OldRelease),
+         TKey::Vendor,
+         TEnd::Offered,
+         std::nullopt,
+         false,
+         notThisRelease},
+        {"another project's package",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(OtherProduct),
+         TKey::Vendor,
+         TEnd::Offered,
+         std::nullopt,
+         false,
+         notThisRelease},
+        {"slow signature",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         ScriptedServer::Slowly(Served(Signature)),
+         TKey::Vendor,
+         TEnd::Paused,
+         kPackage,
+         false,
+         unavailable,
+         TTrap::SlowSignature},
+        {"symlinked partial file", prefix, Ranged(kPackage, "\"v1\""), Served(Signature),
+         TKey::Vendor, TEnd::Downloaded, kPackage, true, "", TTrap::LinkedPartial},
+        {"full disk",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Served(Signature),
+         TKey::Vendor,
+         TEnd::Paused,
+         kPackage.substr(0, kPackageBytes / 2),
+         false,
+         "The disk is full.",
+         TTrap::FullDisk},
         {"part that stops short", prefix, Fixed(shortPart), Served(Signature), TKey::Vendor,
          TEnd::Paused, kPackage.substr(0, 2000), false, ""},
         {"body without a length cut off",
@@ -352,8 +467,8 @@ TEST_F(MainWindowIntegrity, NothingButTheVendorsPackageReachesTheInstaller) {
 }
 
 // A click handled in the instant between a transfer's end and its package's
-// check ("Pause"), or during the pause that an unavailable signature brings
-// ("Resume"), must leave a window that settles and still closes.
+// check ("Pause"), or as the pause that an unavailable signature brings is
+// shown ("Resume"), must leave a window that settles and still closes.
 TEST_F(MainWindowIntegrity, AClickAsTheTransferEndsLeavesAWindowThatCloses) {
     struct TCase {
         const char* Name;
@@ -372,15 +487,12 @@ TEST_F(MainWindowIntegrity, AClickAsTheTransferEndsLeavesAWindowThatCloses) {
         fs::create_directories(Home / "cache" / "vantrel");
         UpdateState = TUpdateState{};
         std::atomic<int> packageRequests = 0;
-        std::atomic<bool> clickFromServer = !c.SignatureServed;
-        TfVantrelMain* window = nullptr;
+        bool clickOnPause = !c.SignatureServed;
         ScriptedServer server([&](const std::string& head) {
             if (head.find(".minisig ") == std::string::npos) {
                 ++packageRequests;
                 return Ranged(kPackage, "\"v1\"")(head);
             }
-            if (clickFromServer.exchange(false))
-                QMetaObject::invokeMethod(window->btnCommand, "click", Qt::QueuedConnection);
             return c.SignatureServed ? Served(Signature) : kNotFound;
         });
         ProjectInfo.DownloadURL = server.URL() + "/pkg";
@@ -388,7 +500,10 @@ TEST_F(MainWindowIntegrity, AClickAsTheTransferEndsLeavesAWindowThatCloses) {
                       fs::copy_options::overwrite_existing);
         TMessageBoxAnswerer boxes;
         TfVantrelMain& w = Create();
-        window = &w;
+        boxes.OnBox = [&] {
+            if (std::exchange(clickOnPause, false))
+                QMetaObject::invokeMethod(w.btnCommand, "click", Qt::QueuedConnection);
+        };
         if (c.SignatureServed) {
             const auto original = w.IEDownload->OnComplete;
             w.IEDownload->OnComplete = [&w, original](TBSCB* sender, TStream* stream,

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <stdexcept>
@@ -48,6 +49,10 @@ public:
     ScriptedServer& operator=(const ScriptedServer&) = delete;
 
     std::string URL() const { return "http://127.0.0.1:" + std::to_string(FPort); }
+
+    // An answer sent one byte every 100 ms (until the server stops), as a
+    // server that holds a client for hours would.
+    static std::string Slowly(const std::string& answer) { return kSlowTag + answer; }
     std::vector<std::string> Heads() const {
         std::lock_guard lock(FMutex);
         return FHeads;
@@ -94,18 +99,25 @@ private:
                 std::lock_guard lock(FMutex);
                 FHeads.push_back(head);
             }
-            const std::string answer = FScript(head);
-            for (std::size_t sent = 0; sent < answer.size();) {
-                const ssize_t n =
-                    send(fd, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
+            std::string answer = FScript(head);
+            const bool slow = answer.starts_with(kSlowTag);
+            if (slow)
+                answer.erase(0, kSlowTag.size());
+            for (std::size_t sent = 0; sent < answer.size() && !(slow && FStop);) {
+                const std::size_t piece = slow ? 1 : answer.size() - sent;
+                const ssize_t n = send(fd, answer.data() + sent, piece, MSG_NOSIGNAL);
                 if (n <= 0)
                     break;
                 sent += static_cast<std::size_t>(n);
+                if (slow)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
             }
             shutdown(fd, SHUT_WR);
             close(fd);
         }
     }
+
+    static inline const std::string kSlowTag = "\x01slowly\x01";
 
     TScript FScript;
     int FListen = -1;

@@ -1,0 +1,57 @@
+// Fetches a signature file (a few hundred bytes) into memory through a
+// download component of its own on the window's event loop, so the window
+// never waits on the network for it: it follows redirects and checks
+// certificates exactly as the package's transfer does, and is bounded in
+// size and in total time, whatever pace the server keeps.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+class TIEDownload;
+
+struct TSignatureFetchResult {
+    std::optional<std::string> Text;  // the file; none when it could not be had
+    std::string Failure;              // why not, in English, for the log
+};
+
+class TSignatureFetch : public QObject {
+public:
+    explicit TSignatureFetch(QObject* parent = nullptr);
+    ~TSignatureFetch() override;
+
+    // The whole fetch, however slowly the server sends.
+    static constexpr int kDeadlineMs = 30000;
+    // Tests shorten it.
+    void SetDeadlineMs(int deadlineMs) { FDeadline.setInterval(deadlineMs); }
+
+    using TDone = std::function<void(const TSignatureFetchResult&)>;
+    // `done` runs once, from the event loop, unless Cancel comes first.
+    void Start(const std::string& url, TDone done);
+    // Abandons the fetch: `done` is not called.
+    void Cancel();
+    bool Running() const { return static_cast<bool>(FDone); }
+
+private:
+    void Connect(TIEDownload& download);
+    void Finish(const TSignatureFetchResult& result);
+    void Abandon();
+
+    // One component per fetch: the events of an abandoned fetch, which may
+    // still come while it ends, can never be taken for the next one's.
+    TIEDownload* FDownload = nullptr;
+    QTimer FDeadline;
+    TDone FDone;
+    std::string FUrl;
+    std::size_t FReceived = 0;
+    bool FTooLong = false;
+    bool FTimedOut = false;
+};
+
+}  // namespace vantrel
