@@ -80,7 +80,7 @@ TEST(FetchTool, VerifyExitsZeroOnlyForAVerifiedPackage) {
     const TCase cases[] = {
         {"good", ours.PublicKey, 0, R"("trustedComment":"release 4.0.0.2","verified":true)"},
         {"unsigned", ours.PublicKey, 1, "answered 404"},
-        {"other-file", ours.PublicKey, 1, "does not match the package"},
+        {"other-file", ours.PublicKey, 1, "does not match"},
         {"other-key", ours.PublicKey, 1, "signed with key"},
         {"good", dir / "broken.pub", 2, nullptr},
         {"good", dir / "absent.pub", 2, nullptr},
@@ -101,6 +101,56 @@ TEST(FetchTool, VerifyExitsZeroOnlyForAVerifiedPackage) {
         }
         ASSERT_EQ(verify.size(), 1) << run.Lines.join("\n").toStdString();
         EXPECT_TRUE(verify[0].contains(c.Verify)) << verify[0].toStdString();
+    }
+}
+
+// The same file name in three places, each a genuine signature of the key:
+// only the release that was asked for may pass.
+TEST(FetchTool, ExpectedReleaseMustBeTheOneSigned) {
+    TempDir dir;
+    const TMinisignKeys keys = MakeMinisignKeys(dir.path(), "vendor");
+    struct TCase {
+        const char* Directory;
+        const char* SignedAs;
+        int ExitCode;
+        const char* Verify;
+    };
+    const TCase cases[] = {
+        {"new", "project:Orbisk version:4.1.0.0", 0, R"("verified":true)"},
+        {"old", "project:Orbisk version:4.0.0.2", 1, "not for version 4.1.0.0 of Orbisk"},
+        {"other", "project:Quill version:4.1.0.0", 1, "not for version 4.1.0.0 of Orbisk"},
+    };
+    for (const TCase& c : cases) {
+        const auto package = dir / "served" / "packages" / c.Directory / "Orbisk-Setup.exe";
+        std::filesystem::create_directories(package.parent_path());
+        WriteFile(package, std::string(5000, c.Directory[0]));
+        MinisignSign(keys, package,
+                     std::string("vantrel-package ") + c.SignedAs + " file:Orbisk-Setup.exe");
+    }
+    NginxServer nginx(dir / "served");
+    const QString key = QString::fromStdString(keys.PublicKey.string());
+    const QStringList expect = {"--expect-project", "Orbisk", "--expect-version", "4.1.0.0"};
+    int n = 0;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Directory);
+        const QString url =
+            QString::fromStdString(nginx.URL() + "/packages/" + c.Directory + "/Orbisk-Setup.exe");
+        const QString file = QString::fromStdString((dir / ("out" + std::to_string(++n))).string());
+        const TToolRun run = RunFetch(QStringList{url, file, "--verify", key} + expect);
+        EXPECT_EQ(run.ExitCode, c.ExitCode) << run.Lines.join("\n").toStdString();
+        const QStringList verify = run.Lines.filter(R"("event":"verify")");
+        ASSERT_EQ(verify.size(), 1) << run.Lines.join("\n").toStdString();
+        EXPECT_TRUE(verify[0].contains(c.Verify)) << verify[0].toStdString();
+    }
+
+    // Without --verify, or one without the other, is a usage error.
+    const QString url = QString::fromStdString(nginx.URL() + "/packages/new/Orbisk-Setup.exe");
+    const QString file = QString::fromStdString((dir / "unused").string());
+    for (const QStringList& options : {expect, QStringList{"--verify", key} + expect.mid(0, 2),
+                                       QStringList{"--verify", key} + expect.mid(2)}) {
+        const TToolRun run = RunFetch(QStringList{url, file} + options);
+        EXPECT_EQ(run.ExitCode, 2) << options.join(" ").toStdString();
+        EXPECT_TRUE(run.Lines.isEmpty());
     }
 }
 

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "protocol/ReplyWriter.h"
+#include "tests/support/Minisign.h"
+#include "tests/support/ShellCommand.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestJpeg.h"
 #include "tests/tools/ToolProcess.h"
@@ -179,7 +181,9 @@ TEST_F(ReplyToolTest, ServerBytesAreMadeSafeToShow) {
 TEST_F(ReplyToolTest, UsageAndFileProblemsExitWithTwo) {
     const TToolRun help = Reply({"--help"});
     EXPECT_EQ(help.Status, 0);
-    EXPECT_NE(help.Out.find("vantrel-reply inspect [--json] FILE"), std::string::npos);
+    EXPECT_NE(
+        help.Out.find("vantrel-reply inspect [--json] [--verify KEYFILE [--project ID]] FILE"),
+        std::string::npos);
 
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {},
@@ -192,6 +196,10 @@ TEST_F(ReplyToolTest, UsageAndFileProblemsExitWithTwo) {
              {"build", (dir / "missing.json").string(), "-o", Out()},
              {"build", WriteProject(AllTexts()).string(), "-o", (dir / "no/such/dir").string()},
              {"error", "a", "b", "-o", Out()},
+             {"inspect", "--verify", "k.pub", Out()},  // no --project, no ID.reply
+             {"inspect", "--project", "Orbisk", Out()},
+             {"sign", "--project", "Orbisk", Out()},
+             {"sign-package", "--key", "k.key", "--project", "Orbisk", Out()},
          }) {
         const TToolRun run = Reply(args);
         EXPECT_EQ(run.Status, 2) << ::testing::PrintToString(args);
@@ -268,6 +276,117 @@ TEST_F(ReplyToolTest, MalformedProjectsAreRefused) {
         EXPECT_NE(run.Err.find("raw.json"), std::string::npos) << run.Err;
     }
     EXPECT_EQ(ReadFile(Out()).size(), std::string("previous reply").size());
+}
+
+const char* const kReplyComment = "vantrel-reply project:Orbisk4Outlook";
+
+// Signatures made by minisign itself, checked as the client checks them.
+TEST_F(ReplyToolTest, InspectVerifiesTheSignatureAndWhatItVouchesFor) {
+    const TMinisignKeys keys = MakeMinisignKeys(dir.path(), "vendor");
+    struct TCase {
+        const char* Name;
+        const char* File;
+        const char* SignedAs;  // nullptr: not signed
+        bool ChangedAfterSigning;
+        std::vector<std::string> Options;
+        const char* Error;  // nullptr: verifies
+    };
+    const TCase cases[] = {
+        {"signed", "Orbisk4Outlook.reply", kReplyComment, false, {}, nullptr},
+        {"project given",
+         "reply.bin",
+         kReplyComment,
+         false,
+         {"--project", "Orbisk4Outlook"},
+         nullptr},
+        {"changed", "Orbisk4Outlook.reply", kReplyComment, true, {}, "does not match"},
+        {"unsigned", "Orbisk4Outlook.reply", nullptr, false, {}, "no signature"},
+        {"package comment",
+         "Orbisk4Outlook.reply",
+         "vantrel-package project:Orbisk4Outlook version:4.1.2.3 file:Orbisk-Setup 4.1.exe",
+         false,
+         {},
+         "not for the reply about Orbisk4Outlook"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const fs::path file = dir / c.Name / c.File;
+        fs::create_directories(file.parent_path());
+        json project = AllTexts();
+        ASSERT_EQ(Reply({"build", WriteProject(project).string(), "-o", file.string()}).Status, 0);
+        if (c.SignedAs)
+            MinisignSign(keys, file, c.SignedAs);
+        if (c.ChangedAfterSigning) {
+            project["ProductTitle"] = "Rewritten";
+            ASSERT_EQ(Reply({"build", WriteProject(project).string(), "-o", file.string()}).Status,
+                      0);
+        }
+
+        std::vector<std::string> args = {"inspect", "--verify", keys.PublicKey.string()};
+        args.insert(args.end(), c.Options.begin(), c.Options.end());
+        args.push_back(file.string());
+        const TToolRun text = Reply(args);
+        EXPECT_EQ(text.Status, c.Error ? 1 : 0) << text.Err;
+        EXPECT_NE(text.Out.find(std::string("Signature:              ") +
+                                (c.Error ? "not verified" : "verified")),
+                  std::string::npos)
+            << text.Out;
+        args.insert(args.begin() + 1, "--json");
+        const json seen = json::parse(Reply(args).Out)["signature"];
+        EXPECT_EQ(seen["verified"], c.Error == nullptr);
+        // A genuine signature shows what it vouches for, even for something else.
+        const bool genuine = c.SignedAs && !c.ChangedAfterSigning;
+        EXPECT_EQ(seen["trustedComment"], genuine ? json(c.SignedAs) : json());
+        EXPECT_EQ(seen["error"].is_null(), c.Error == nullptr);
+        if (c.Error) {
+            EXPECT_NE(seen["error"].get<std::string>().find(c.Error), std::string::npos) << seen;
+        }
+    }
+}
+
+TEST_F(ReplyToolTest, SignedFilesVerifyWithMinisignAndCarryTheExactComment) {
+    const TMinisignKeys keys = MakeMinisignKeys(dir.path(), "vendor");
+    const TMinisignKeys other = MakeMinisignKeys(dir.path(), "other");
+    const std::string key = keys.SecretKey.string();
+    struct TCase {
+        std::vector<std::string> Args;  // FILE follows
+        std::string File;
+        std::string Comment;
+        std::string Public;
+        int Status;
+    };
+    const TCase cases[] = {
+        {{"sign", "--key", key, "--project", "Orbisk4Outlook"},
+         "Orbisk4Outlook.reply",
+         kReplyComment,
+         keys.PublicKey.string(),
+         0},
+        {{"sign-package", "--key", key, "--project", "Orbisk4Outlook", "--version", "4.1.0.7"},
+         "Orbisk Setup 4.1.exe",
+         "vantrel-package project:Orbisk4Outlook version:4.1.0.7 file:Orbisk Setup 4.1.exe",
+         keys.PublicKey.string(),
+         0},
+        // minisign succeeds, but the key pair is not the one given.
+        {{"sign", "--key", key, "--project", "Orbisk4Outlook"},
+         "mismatched.reply",
+         kReplyComment,
+         other.PublicKey.string(),
+         1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.File);
+        const fs::path file = dir / c.File;
+        WriteFile(file, std::string(5000, 'p'));
+        std::vector<std::string> args = c.Args;
+        args.insert(args.end(), {"--public", c.Public, file.string()});
+        const TToolRun run = Reply(args);
+        EXPECT_EQ(run.Status, c.Status) << run.Err;
+        const TShellResult check = RunShell("minisign -V -p " + ShellQuoted(keys.PublicKey) +
+                                            " -m " + ShellQuoted(file) + " 2>&1");
+        EXPECT_EQ(check.Status, 0) << check.Out;
+        EXPECT_NE(check.Out.find("Trusted comment: " + c.Comment + "\n"), std::string::npos)
+            << check.Out;
+    }
 }
 
 }  // namespace

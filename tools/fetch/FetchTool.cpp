@@ -13,9 +13,11 @@
 #include <optional>
 #include <string>
 
+#include "core/ProductVersion.h"
 #include "download/BSCB.h"
 #include "download/IEDownload.h"
 #include "signature/PackageSignature.h"
+#include "signature/TrustedComment.h"
 #include "tools/fetch/PackageCheck.h"
 
 namespace {
@@ -28,18 +30,63 @@ struct TFetchArgs {
     int TimeOut = 5000;
     std::optional<QString> UserAgent;
     std::optional<QString> VerifyKey;
+    std::optional<QString> ExpectProject;
+    std::optional<QString> ExpectVersion;
+    // What the signature must vouch for, from the two options above and URL.
+    std::optional<vantrel::TSignedRelease> Expected;
     bool Help = false;
 };
 
 const char* const kUsage =
-    "usage: vantrel-fetch URL FILE [--timeout MS] [--user-agent TEXT] [--verify KEYFILE]\n"
+    "usage: vantrel-fetch URL FILE [--timeout MS] [--user-agent TEXT]\n"
+    "                     [--verify KEYFILE [--expect-project ID --expect-version a.b.c.d]]\n"
     "  Downloads URL into FILE with the client's download component; an existing\n"
     "  FILE is resumed from its length. Prints one JSON line per event and exits\n"
     "  0 when the download ends with S_OK, 1 otherwise, 2 on a usage error.\n"
     "  --verify KEYFILE  then fetches URL.minisig and checks FILE against it with\n"
     "                    the minisign public key in KEYFILE (a \"verify\" event);\n"
     "                    exits 0 only for a complete, verified package. A package\n"
-    "                    that fails the check is kept, to be looked at.\n";
+    "                    that fails the check is kept, to be looked at.\n"
+    "  --expect-project ID, --expect-version a.b.c.d\n"
+    "                    with --verify, and only both: the signature must also\n"
+    "                    name project ID, exactly version a.b.c.d and as file\n"
+    "                    name the last path segment of URL, taken as written\n"
+    "                    (not percent-decoded), as the client checks a release.\n";
+
+// Both or neither, with --verify, and a URL that ends in a file name.
+bool ResolveExpectedRelease(TFetchArgs& parsed, std::string& error) {
+    if (!parsed.ExpectProject && !parsed.ExpectVersion)
+        return true;
+    if (!parsed.ExpectProject || !parsed.ExpectVersion) {
+        error = "--expect-project and --expect-version go together";
+        return false;
+    }
+    if (!parsed.VerifyKey) {
+        error = "--expect-project and --expect-version need --verify";
+        return false;
+    }
+    vantrel::TSignedRelease release;
+    release.ProjectID = parsed.ExpectProject->toStdString();
+    const std::optional<std::uint32_t> version =
+        vantrel::VersionFromText(parsed.ExpectVersion->toStdString());
+    release.FileName = vantrel::fetch::UrlFileName(parsed.Url.toStdString());
+    if (release.ProjectID.empty()) {
+        error = "--expect-project needs a project ID";
+    } else if (!version || *version == 0) {
+        // 0.0.0.0 is never newer than anything, so the client offers no such release.
+        error = "--expect-version wants a release a.b.c.d (each 0 to 255, not all 0), not \"" +
+                parsed.ExpectVersion->toStdString() + "\"";
+    } else if (release.FileName.empty()) {
+        error =
+            "--expect-project and --expect-version need a URL that ends in the package's "
+            "file name";
+    } else {
+        release.Version = *version;
+        parsed.Expected = release;
+        return true;
+    }
+    return false;
+}
 
 std::optional<TFetchArgs> ParseArgs(const QStringList& args, std::string& error) {
     TFetchArgs parsed;
@@ -51,7 +98,8 @@ std::optional<TFetchArgs> ParseArgs(const QStringList& args, std::string& error)
             return parsed;
         }
         if (arg == QLatin1String("--timeout") || arg == QLatin1String("--user-agent") ||
-            arg == QLatin1String("--verify")) {
+            arg == QLatin1String("--verify") || arg == QLatin1String("--expect-project") ||
+            arg == QLatin1String("--expect-version")) {
             if (i + 1 >= args.size()) {
                 error = arg.toStdString() + " needs a value";
                 return std::nullopt;
@@ -67,6 +115,10 @@ std::optional<TFetchArgs> ParseArgs(const QStringList& args, std::string& error)
                 }
             } else if (arg == QLatin1String("--verify")) {
                 parsed.VerifyKey = value;
+            } else if (arg == QLatin1String("--expect-project")) {
+                parsed.ExpectProject = value;
+            } else if (arg == QLatin1String("--expect-version")) {
+                parsed.ExpectVersion = value;
             } else {
                 parsed.UserAgent = value;
             }
@@ -83,6 +135,8 @@ std::optional<TFetchArgs> ParseArgs(const QStringList& args, std::string& error)
     }
     parsed.Url = positional[0];
     parsed.File = positional[1];
+    if (!ResolveExpectedRelease(parsed, error))
+        return std::nullopt;
     return parsed;
 }
 
@@ -101,9 +155,9 @@ void PrintLine(const nlohmann::json& event) {
 // The "verify" event; a package that fails is also named on standard error.
 int VerifyPackage(const TFetchArgs& args, const vantrel::TIEDownload& download,
                   const vantrel::TMinisignPublicKey& key) {
-    const vantrel::fetch::TPackageCheck check =
-        vantrel::fetch::CheckDownloadedPackage(args.Url.toStdString(), args.File.toStdString(), key,
-                                               download.UserAgent.toStdString(), download.TimeOut);
+    const vantrel::fetch::TPackageCheck check = vantrel::fetch::CheckDownloadedPackage(
+        args.Url.toStdString(), args.File.toStdString(), key, download.UserAgent.toStdString(),
+        download.TimeOut, args.Expected);
     nlohmann::json event = {{"event", "verify"},
                             {"signature", check.SignatureUrl},
                             {"responseCode", check.ResponseCode},

@@ -2,9 +2,11 @@
 // the server and checked against the vendor's public key.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "signature/PackageSignature.h"
+#include "signature/TrustedComment.h"
 
 namespace vantrel::fetch {
 
@@ -16,9 +18,15 @@ struct TPackageCheck {
     std::string Error;           // when not
 };
 
-// Fetches `packageUrl` + ".minisig" and verifies `file` with it.
+// Fetches `packageUrl` + ".minisig" and verifies `file` with it. With
+// `expected`, the trusted comment must also name exactly that release.
 TPackageCheck CheckDownloadedPackage(const std::string& packageUrl, const std::string& file,
                                      const TMinisignPublicKey& key, const std::string& userAgent,
-                                     long timeOutMs);
+                                     long timeOutMs,
+                                     const std::optional<TSignedRelease>& expected = std::nullopt);
+
+// The last path segment of `url` as written, without query or fragment and
+// not percent-decoded; empty when the URL has no path or ends in "/".
+std::string UrlFileName(const std::string& url);
 
 }  // namespace vantrel::fetch

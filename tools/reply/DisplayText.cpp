@@ -57,10 +57,8 @@ std::string EscapedAscii(char c) {
     return std::string(1, c);
 }
 
-}  // namespace
-
-std::string CodePageToUtf8Lossy(const std::string& text) {
-    TIconv converter("UTF-8", platform::SystemCodePage().c_str());
+std::string ToUtf8Lossy(const std::string& text, const char* charset) {
+    TIconv converter("UTF-8", charset);
     std::string out;
     char chunk[4096];
     char* in = const_cast<char*>(text.data());
@@ -84,6 +82,16 @@ std::string CodePageToUtf8Lossy(const std::string& text) {
     iconv(converter.Get(), nullptr, nullptr, &dst, &dstLeft);
     out.append(chunk, sizeof chunk - dstLeft);
     return out;
+}
+
+}  // namespace
+
+std::string CodePageToUtf8Lossy(const std::string& text) {
+    return ToUtf8Lossy(text, platform::SystemCodePage().c_str());
+}
+
+std::string Utf8Lossy(const std::string& text) {
+    return ToUtf8Lossy(text, "UTF-8");
 }
 
 std::string Quoted(const std::string& utf8) {

@@ -10,6 +10,9 @@ namespace vantrel::tools {
 // U+FFFD, because an inspector must show damaged texts rather than refuse them.
 std::string CodePageToUtf8Lossy(const std::string& text);
 
+// The same for text meant to be UTF-8 already (minisign's comments).
+std::string Utf8Lossy(const std::string& text);
+
 // UTF-8 text in double quotes, with quotes, backslashes and control
 // characters (C0, DEL and C1) escaped, so that no byte of a reply can move
 // the cursor or start a terminal escape sequence.

@@ -113,6 +113,13 @@ void PrintInspectionText(const TReplyInspection& inspection, std::ostream& out) 
     Line(out, "  FileName", Shown(inspection.Available.FileName));
     Line(out, "Client", inspection.Accepted ? "accepts the reply" : "refuses the reply");
     Line(out, "ErrorMessage", inspection.Accepted ? "none" : Shown(inspection.ErrorMessage));
+    if (const std::optional<TSignatureCheck>& signature = inspection.Signature) {
+        Line(out, "Signature", signature->Verified ? "verified" : "not verified");
+        Line(out, "TrustedComment",
+             signature->TrustedComment ? Quoted(Utf8Lossy(*signature->TrustedComment)) : "none");
+        Line(out, "SignatureError",
+             signature->Error ? Quoted(Utf8Lossy(*signature->Error)) : "none");
+    }
 }
 
 void PrintInspectionJson(const TReplyInspection& inspection, std::ostream& out) {
@@ -132,6 +139,16 @@ void PrintInspectionJson(const TReplyInspection& inspection, std::ostream& out) 
     object["ErrorMessage"] = inspection.Accepted
                                  ? ordered_json()
                                  : ordered_json(CodePageToUtf8Lossy(inspection.ErrorMessage));
+    if (const std::optional<TSignatureCheck>& signature = inspection.Signature) {
+        const auto orNull = [](const std::optional<std::string>& text) {
+            return text ? ordered_json(Utf8Lossy(*text)) : ordered_json();
+        };
+        object["signature"] = {{"verified", signature->Verified},
+                               {"trustedComment", orNull(signature->TrustedComment)},
+                               {"error", orNull(signature->Error)}};
+    } else {
+        object["signature"] = nullptr;
+    }
     // The texts are valid UTF-8 already; replacing is only the last safeguard.
     out << object.dump(2, ' ', false, ordered_json::error_handler_t::replace) << '\n';
 }

@@ -11,6 +11,7 @@
 #include "core/ProductVersion.h"
 #include "core/ProjectInfo.h"
 #include "protocol/ReplyContainer.h"
+#include "tools/reply/Signing.h"
 
 namespace vantrel::tools {
 
@@ -24,6 +25,7 @@ struct TReplyInspection {
     TProjectInfo Info;
     TProductVersionRec Available;
     std::string ErrorMessage;
+    std::optional<TSignatureCheck> Signature;  // with --verify only
 };
 
 TReplyInspection InspectReply(std::span<const std::uint8_t> reply);

@@ -1,6 +1,8 @@
 // vantrel-reply: the vendor's tool for writing and checking update-server replies.
 #include <cstdint>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "tools/reply/DisplayText.h"
 #include "tools/reply/InspectReply.h"
 #include "tools/reply/ProjectJson.h"
+#include "tools/reply/Signing.h"
 #include "tools/reply/ToolError.h"
 #include "tools/reply/ToolFiles.h"
 
@@ -60,7 +63,14 @@ int RunError(const TCommandLine& line) {
 }
 
 int RunInspect(const TCommandLine& line) {
-    const TReplyInspection inspection = InspectReply(ReadWholeFile(line.Operand));
+    // A key that cannot be used is a usage error, found before the reply is read.
+    std::optional<TMinisignPublicKey> key;
+    if (line.VerifyKey)
+        key = LoadPublicKey(*line.VerifyKey);
+    const std::vector<std::uint8_t> reply = ReadWholeFile(line.Operand);
+    TReplyInspection inspection = InspectReply(reply);
+    if (key)
+        inspection.Signature = CheckReplySignature(reply, line.Operand, *key, *line.Project);
     if (line.Json) {
         PrintInspectionJson(inspection, std::cout);
     } else {
@@ -69,7 +79,41 @@ int RunInspect(const TCommandLine& line) {
     std::cout.flush();
     if (!std::cout)
         throw FileError("cannot write to standard output");
-    return inspection.Accepted ? kExitOk : kExitRefused;
+    const bool signatureGood = !inspection.Signature || inspection.Signature->Verified;
+    return inspection.Accepted && signatureGood ? kExitOk : kExitRefused;
+}
+
+// sign and sign-package: minisign makes the signature; with --public it is
+// then checked as the client would, so that a mismatched key pair or a
+// comment the client would not take is found before anything is uploaded.
+int RunSign(const TCommandLine& line) {
+    const std::filesystem::path file = line.Operand;
+    const TSignedRelease release{*line.Project, line.Version, file.filename().string()};
+    const bool package = line.Command == TCommand::SignPackage;
+    const std::string comment =
+        package ? PackageTrustedComment(release) : ReplyTrustedComment(*line.Project);
+    std::optional<TMinisignPublicKey> key;
+    if (line.PublicKey)
+        key = LoadPublicKey(*line.PublicKey);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        throw FileError("cannot sign " + file.string() + ": it is not a file");
+
+    SignWithMinisign(*line.SecretKey, file, comment);
+    const std::string signature = SignatureFileOf(file).string();
+    if (key) {
+        const TSignatureCheck check =
+            package ? CheckPackageSignature(file, *key, release)
+                    : CheckReplySignature(ReadWholeFile(file), file, *key, *line.Project);
+        if (!check.Verified) {
+            throw InputError(signature + " was written but does not verify with " +
+                             *line.PublicKey + ": " + check.Error.value_or(""));
+        }
+    }
+    std::cout << "Signed " << file.string() << " into " << signature << " with the trusted comment "
+              << Quoted(comment) << (key ? ", verified with " + *line.PublicKey : std::string())
+              << '\n';
+    return kExitOk;
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -81,6 +125,9 @@ int Run(const std::vector<std::string>& args) {
             return RunError(line);
         case TCommand::Inspect:
             return RunInspect(line);
+        case TCommand::Sign:
+        case TCommand::SignPackage:
+            return RunSign(line);
         case TCommand::Help:
             break;
     }
