@@ -45,11 +45,23 @@ if(VANTREL_PACKAGE_PUBLIC_KEY_FILE)
   install(FILES "${_vantrel_key}" DESTINATION ${VANTREL_PROGRAM_DIR} RENAME package-key.pub
           PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
   message(STATUS "Packages are verified with the key in ${_vantrel_key}")
+  set(CPACK_VANTREL_SIGNED ON)
+elseif(VANTREL_ALLOW_UNSIGNED)
+  message(WARNING
+    "\n*** VANTREL_ALLOW_UNSIGNED is ON and no VANTREL_PACKAGE_PUBLIC_KEY_FILE is set. ***\n"
+    "The program and package built here verify NOTHING they download: anyone between the "
+    "update server and the user (a public network, a proxy, a rewritten DNS answer) can make "
+    "it offer and install any program at all, with the user's rights. Build such a package "
+    "for a test machine only, never for users.")
+  set(CPACK_VANTREL_SIGNED OFF)
 else()
-  message(WARNING "VANTREL_PACKAGE_PUBLIC_KEY_FILE is not set: this build does not verify the "
-                  "packages it downloads before it opens them. Set it to the vendor's minisign "
-                  "public key for a release.")
+  message(WARNING "VANTREL_PACKAGE_PUBLIC_KEY_FILE is not set: the programs built here do not "
+                  "verify the offers and packages they download, and cpack refuses to make a "
+                  "package of them. Set it to the vendor's minisign public key for a release "
+                  "(or VANTREL_ALLOW_UNSIGNED=ON for a test package).")
+  set(CPACK_VANTREL_SIGNED OFF)
 endif()
+set(CPACK_VANTREL_ALLOW_UNSIGNED ${VANTREL_ALLOW_UNSIGNED})
 
 set(_vantrel_links ${CMAKE_BINARY_DIR}/install-links)
 file(MAKE_DIRECTORY ${_vantrel_links})
@@ -162,6 +174,7 @@ foreach(program vantrel vantrel-reply vantrel-dict vantrel-fetch vantrel-due van
   list(APPEND CPACK_VANTREL_DEPENDS_BINARIES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${program})
 endforeach()
 set(CPACK_VANTREL_DEPENDS_WORK_DIR ${CMAKE_BINARY_DIR}/debian/shlibdeps)
-set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/DebianDepends.cmake)
+set(CPACK_VANTREL_DEPENDS_SCRIPT ${PROJECT_SOURCE_DIR}/cmake/DebianDepends.cmake)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackProjectConfig.cmake)
 # ---------------------------------------------------------------------------
 include(CPack)

@@ -516,11 +516,26 @@ bool TBinding::HeaderBlockEnded() {
     }
     if (FStatus >= 300 && FStatus < 400) {
         if (const auto location = ResponseHeader("Location")) {
+            // What was asked for over https never continues in the clear,
+            // where anyone on the way could answer in the server's place.
+            if (LeavesHttps(*location)) {
+                FAborted = true;
+                return false;
+            }
             Progress(BINDSTATUS_REDIRECTING, QString::fromUtf8(*location));
             return !FAborted;
         }
     }
     return Respond();
+}
+
+bool TBinding::LeavesHttps(const QByteArray& location) const {
+    char* current = nullptr;
+    curl_easy_getinfo(FEasy, CURLINFO_EFFECTIVE_URL, &current);
+    const QUrl from(QString::fromUtf8(current != nullptr ? current : FRequestUrl.constData()));
+    const QUrl to = from.resolved(QUrl(QString::fromUtf8(location)));
+    return from.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 &&
+           to.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0;
 }
 
 std::size_t TBinding::HeaderCallback(char* data, std::size_t size, std::size_t count, void* self) {

@@ -206,6 +206,8 @@ private:
     void DropSocketWatches();
     bool Respond();
     bool HeaderBlockEnded();
+    // Whether a redirect to `location` would move from https to anything else.
+    bool LeavesHttps(const QByteArray& location) const;
     void Progress(std::uint32_t status, const QString& text);
 
     static std::size_t HeaderCallback(char* data, std::size_t size, std::size_t count, void* self);

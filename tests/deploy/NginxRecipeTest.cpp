@@ -323,6 +323,23 @@ TEST_F(NginxRecipeTest, SignaturesAreServedBesideThePackages) {
     const auto missing = Get("/packages/Other.exe.minisig");
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->status, 404);
+
+    // A reply's signature lies beside the reply and is served at the reply's
+    // address with ".minisig" added to its path.
+    Serve("replies/Orbisk4Outlook.reply.minisig",
+          std::vector<std::uint8_t>(signature.begin(), signature.end()));
+    const std::string replySignature = "/cgi-bin/vantrel/VantrelSrv4.dll/GetProjectInfo.minisig";
+    for (const auto& [query, status] : std::vector<std::pair<std::string, int>>{
+             {"?ProjectID=Orbisk4Outlook&CurrentProjectVersion=1", 200},
+             {"?ProjectID=Orbisk4Inside&CurrentProjectVersion=1", 404},
+             {"?ProjectID=../replies/Orbisk4Outlook&CurrentProjectVersion=1", 404}}) {
+        const auto answer = Get(replySignature + query);
+        ASSERT_TRUE(answer) << query;
+        EXPECT_EQ(answer->status, status) << query;
+        if (status == 200) {
+            EXPECT_EQ(answer->body, signature);
+        }
+    }
 }
 
 struct ScriptRun {

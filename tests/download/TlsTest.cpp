@@ -52,13 +52,18 @@ public:
             throw std::runtime_error("openssl could not make the test certificates");
         fs::create_directories(FDir / "www");
         WriteFile(FDir / "www" / "setup.exe", Payload(100000));
-        std::string servers;
+        // A plain server too, that each https one redirects /to-http.exe to.
+        FPlainPort = UnusedLoopbackPort();
+        std::string servers = "server { listen 127.0.0.1:" + std::to_string(FPlainPort) +
+                              "; root " + (FDir / "www").string() + "; }\n";
         for (const std::string& name : names) {
             FPorts.push_back(UnusedLoopbackPort());
             servers += "server { listen 127.0.0.1:" + std::to_string(FPorts.back()) +
                        " ssl; ssl_certificate " + (FDir / (name + ".crt")).string() +
                        "; ssl_certificate_key " + (FDir / (name + ".key")).string() + "; root " +
-                       (FDir / "www").string() + "; }\n";
+                       (FDir / "www").string() +
+                       "; location = /to-http.exe { return 302 http://127.0.0.1:" +
+                       std::to_string(FPlainPort) + "/setup.exe; } }\n";
         }
         const std::string dir = FDir.path().string();
         WriteFile(FDir / "nginx.conf",
@@ -80,14 +85,15 @@ public:
                      "/nginx.conf -s stop >/dev/null 2>&1")
                         .c_str());
     }
-    std::string URL(std::size_t index) const {
-        return "https://127.0.0.1:" + std::to_string(FPorts.at(index)) + "/setup.exe";
+    std::string URL(std::size_t index, const std::string& file = "setup.exe") const {
+        return "https://127.0.0.1:" + std::to_string(FPorts.at(index)) + "/" + file;
     }
     fs::path CaFile() const { return FDir / "ca.crt"; }
 
 private:
     TempDir FDir;
     std::vector<int> FPorts;
+    int FPlainPort = 0;
 };
 
 TEST(Tls, OnlyTheTrustedCertificateForThisHostPasses) {
@@ -121,6 +127,15 @@ TEST(Tls, OnlyTheTrustedCertificateForThisHostPasses) {
         EXPECT_EQ(HttpGet(servers.URL(row.Server), body), row.Trusted);
         EXPECT_EQ(body.size(), row.Trusted ? 100000u : 0u);
     }
+    // A trusted server cannot send the package on in the clear, where anyone
+    // on the way could answer instead.
+    TempDir dir;
+    const std::string file = (dir / "setup.exe.tmp").string();
+    TDownloadRun redirected;
+    ASSERT_TRUE(redirected.Run(servers.URL(0, "to-http.exe"), file));
+    ASSERT_EQ(redirected.Completions.size(), 1u);
+    EXPECT_NE(redirected.Completions[0].Result, S_OK);
+    EXPECT_FALSE(fs::exists(file));
     unsetenv("VANTREL_CA_FILE");
     SetInternetConnectedOverride(std::nullopt);
 }
