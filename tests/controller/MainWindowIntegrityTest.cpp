@@ -161,6 +161,9 @@ protected:
     void Run(const TRow& row) {
         ScriptedServer server([&](const std::string& head) {
             const std::string target = head.substr(4, head.find(' ', 4) - 4);
+            // Where a vendor's CDN would redirect the signature to.
+            if (target == "/cdn/setup.bin.minisig")
+                return Served(Signature);
             return target == "/pkg/setup.bin.minisig" ? row.Signature : row.Package(head);
         });
         ProjectInfo.DownloadURL = server.URL() + "/pkg";
@@ -392,6 +395,15 @@ TEST_F(MainWindowIntegrity, NothingButTheVendorsPackageReachesTheInstaller) {
          std::nullopt,
          false,
          notThisRelease},
+        {"signature behind a redirect",
+         {},
+         Ranged(kPackage, "\"v1\""),
+         Answer("302 Found", "Location: /cdn/setup.bin.minisig\r\nContent-Length: 0\r\n", ""),
+         TKey::Vendor,
+         TEnd::Downloaded,
+         kPackage,
+         true,
+         ""},
         {"slow signature",
          {},
          Ranged(kPackage, "\"v1\""),

@@ -499,6 +499,9 @@ TEST_F(MainWindowDesktopTest, AKilledDownloadResumesByItselfAndInstalls) {
     EXPECT_EQ(main->Name, "Vantrel");
     ClickCommandButton(*main);
     EXPECT_EQ(resumed.Wait(kWindowTimeoutMs), 0) << resumed.Err();
+    // The build tree's program has no key: it says so as it hands over.
+    EXPECT_NE(resumed.Err().find("goes to the installer unverified"), std::string::npos)
+        << resumed.Err();
 
     EXPECT_FALSE(fs::exists(TempFile()));
     ASSERT_TRUE(fs::exists(FinalFile()));
