@@ -8,13 +8,12 @@
 
 #include "core/BuildConfig.h"
 #include "core/iProcs.h"
-#include "platform/HttpClient.h"
 #include "platform/InternetState.h"
 #include "protocol/HttpGet.h"
 #include "protocol/ReplyContainer.h"
 #include "protocol/ReplyReader.h"
 #include "protocol/ServerMessages.h"
-#include "signature/MinisignFormat.h"
+#include "protocol/SignatureFile.h"
 #include "signature/PackageSignature.h"
 #include "signature/TrustedComment.h"
 
@@ -28,8 +27,9 @@ std::string ProjectInfoQueryURL(const std::string& projectID, std::uint32_t inst
 
 namespace {
 
-// The signature is a few lines; the whole fetch is bounded as well as its idle time.
-constexpr long kSignatureDeadlineMs = 30000;
+// Besides the idle time-out: a server that keeps sending a byte now and then
+// must not hold the start for ever.
+constexpr long kQueryDeadlineMs = 120000;
 
 bool CarriesServerText(std::span<const std::uint8_t> reply) {
     const std::optional<TReplyHeader> header =
@@ -44,30 +44,6 @@ bool ReplyWillBeUsed(bool read, std::span<const std::uint8_t> reply) {
     const bool newer =
         read && AvailableProduct.Found && AvailableProduct.Version > InstalledProduct.Version;
     return newer || (ShowInfo && (read || CarriesServerText(reply)));
-}
-
-std::optional<std::string> FetchReplySignature(const std::string& url, std::string& failure) {
-    if (!platform::IsInternetConnected()) {
-        failure = "no connection";
-        return std::nullopt;
-    }
-    platform::HttpRequestOptions options;
-    options.userAgent = kHttpAgent;
-    options.connectTimeoutMs = HttpGetTimeoutSettings().connectMs;
-    options.receiveTimeoutMs = HttpGetTimeoutSettings().receiveMs;
-    options.totalTimeoutMs = kSignatureDeadlineMs;
-    // One byte more than any signature file shows an over-long one.
-    options.maxBodyBytes = kMinisignMaxFileSize + 1;
-    options.extraHeaders = {"Pragma: no-cache", "Cache-Control: no-cache"};
-    std::vector<std::uint8_t> body;
-    const platform::HttpFetchResult result = platform::FetchUrl(url, body, options);
-    if (!result.gotResponse || result.status != 200 || !result.error.empty() ||
-        body.size() > kMinisignMaxFileSize) {
-        failure = !result.error.empty() ? result.error
-                                        : "the server answered " + std::to_string(result.status);
-        return std::nullopt;
-    }
-    return std::string(body.begin(), body.end());
 }
 
 // Nothing of a reply that did not verify may reach the windows.
@@ -91,13 +67,18 @@ bool CheckReplySignature(bool read, std::span<const std::uint8_t> reply,
     }
     if (!key || !ReplyWillBeUsed(read, reply))
         return read;
-    const std::string url = ReplySignatureURL(queryURL);
-    std::string failure;
-    const std::optional<std::string> signature = FetchReplySignature(url, failure);
-    if (!signature)
-        return RefuseReply(false, "its signature " + url + " could not be had: " + failure);
+    if (!platform::IsInternetConnected())
+        return RefuseReply(false, "no connection for its signature");
+    TSignatureFetchLimits limits;
+    limits.UserAgent = kHttpAgent;
+    limits.ConnectTimeoutMs = HttpGetTimeoutSettings().connectMs;
+    limits.ReceiveTimeoutMs = HttpGetTimeoutSettings().receiveMs;
+    const TSignatureFileFetch fetched = FetchSignatureFile(ReplySignatureURL(queryURL), limits);
+    if (!fetched.Text)
+        return RefuseReply(false, fetched.Failure);
+    const std::string& signature = *fetched.Text;
     try {
-        RequireReplyComment(VerifySignedBytes(reply, *signature, *key, "reply"), ProjectID);
+        RequireReplyComment(VerifySignedBytes(reply, signature, *key, "reply"), ProjectID);
     } catch (const TSignatureError& e) {
         return RefuseReply(true, e.what());
     }
@@ -118,7 +99,7 @@ bool QueryProjectInfo() {
     std::vector<std::uint8_t> reply;
     const std::string url = ProjectInfoQueryURL(ProjectID, InstalledProduct.Version);
     try {
-        if (!HttpGet(url, reply)) {
+        if (!HttpGet(url, reply, kQueryDeadlineMs)) {
             ErrorMessage = ConnectionErrorMessage();
             return false;
         }

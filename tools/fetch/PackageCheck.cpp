@@ -4,43 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/HttpClient.h"
-#include "signature/MinisignFormat.h"
+#include "protocol/SignatureFile.h"
 
 namespace vantrel::fetch {
-namespace {
-
-// The signature's text, or an error saying why there is none.
-bool FetchSignature(TPackageCheck& check, const std::string& userAgent, long timeOutMs,
-                    std::string& text) {
-    platform::HttpRequestOptions options;
-    options.userAgent = userAgent;
-    if (timeOutMs > 0)
-        options.receiveTimeoutMs = timeOutMs;
-    // One byte more than a signature file may have shows an over-long one.
-    options.maxBodyBytes = kMinisignMaxFileSize + 1;
-    options.extraHeaders = {"Pragma: no-cache", "Cache-Control: no-cache"};
-    std::vector<std::uint8_t> body;
-    const platform::HttpFetchResult result = platform::FetchUrl(check.SignatureUrl, body, options);
-    check.ResponseCode = result.status;
-    if (body.size() > kMinisignMaxFileSize) {
-        check.Error = "The signature " + check.SignatureUrl + " is larger than any signature file.";
-    } else if (!result.gotResponse) {
-        check.Error =
-            "The signature " + check.SignatureUrl + " could not be fetched: " + result.error + ".";
-    } else if (result.status != 200) {
-        check.Error = "The server answered " + std::to_string(result.status) +
-                      " for the signature " + check.SignatureUrl + ".";
-    } else if (!result.error.empty()) {
-        check.Error = "The signature " + check.SignatureUrl + " broke off: " + result.error + ".";
-    } else {
-        text.assign(body.begin(), body.end());
-        return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 TPackageCheck CheckDownloadedPackage(const std::string& packageUrl, const std::string& file,
                                      const TMinisignPublicKey& key, const std::string& userAgent,
@@ -48,9 +14,17 @@ TPackageCheck CheckDownloadedPackage(const std::string& packageUrl, const std::s
                                      const std::optional<TSignedRelease>& expected) {
     TPackageCheck check;
     check.SignatureUrl = packageUrl + ".minisig";
-    std::string signature;
-    if (!FetchSignature(check, userAgent, timeOutMs, signature))
+    TSignatureFetchLimits limits;
+    limits.UserAgent = userAgent;
+    if (timeOutMs > 0)
+        limits.ReceiveTimeoutMs = timeOutMs;
+    const TSignatureFileFetch fetched = FetchSignatureFile(check.SignatureUrl, limits);
+    check.ResponseCode = fetched.ResponseCode;
+    if (!fetched.Text) {
+        check.Error = fetched.Failure;
         return check;
+    }
+    const std::string& signature = *fetched.Text;
     try {
         std::string comment = VerifyPackageFile(file, signature, key);
         // The tool knows no installed version. 0 is below every release the
