@@ -96,7 +96,7 @@ TVerification VerifyDownloadedPackage(const std::string& tempDir, const std::str
             verification.Outcome = TVerifyOutcome::Verified;
             return verification;
         }
-        if (!KeptSignature(tempDir) || *KeptSignature(tempDir) != signature)
+        if (KeptSignature(tempDir) != signature)
             cache::ReplaceOwnFile(SignatureCopy(tempDir), signature);
         const std::string comment = VerifyPackageFile(PackageOnDisk(tempDir), signature, *key);
         RequirePackageComment(comment, OfferedRelease(), InstalledProduct.Version);
