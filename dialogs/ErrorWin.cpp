@@ -56,7 +56,8 @@ TfErrorDlg::TfErrorDlg(QWidget* parent)
     setWindowTitle(QString::fromUtf8(texts::kAppTitle.data(),
                                      static_cast<qsizetype>(texts::kAppTitle.size())));
     setFont(DialogFont(false));
-    setFixedSize(414, 210);
+    // The 414 by 210 client sits inside a border of 6 in the button face.
+    setFixedSize(kClientWidth + 2 * kBorderWidth, kClientHeight + 2 * kBorderWidth);
     // Placed by the program, not left to the window manager's choice.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -66,10 +67,10 @@ TfErrorDlg::TfErrorDlg(QWidget* parent)
 }
 
 void TfErrorDlg::CreateChildren() {
-    // The card fills the top inside the form's 6-pixel border.
+    // The card fills the top of the client, inside the border.
     SpecialFrame1 = new TSpecialFrame(this);
     SpecialFrame1->setObjectName(QStringLiteral("SpecialFrame1"));
-    SpecialFrame1->setGeometry(6, 6, width() - 12, 145);
+    SpecialFrame1->setGeometry(kBorderWidth, kBorderWidth, kClientWidth, 145);
     SpecialFrame1->SetFillColor(clWhite);
     SpecialFrame1->SetColor(clBtnFace);
     SpecialFrame1->Corners()->SetAll(csRound);
@@ -121,7 +122,7 @@ void TfErrorDlg::CreateChildren() {
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setText(
         QString::fromUtf8(texts::kClose.data(), static_cast<qsizetype>(texts::kClose.size())));
-    btnClose->setGeometry(width() - 83, height() - 42, 75, 25);
+    btnClose->setGeometry(kBorderWidth + 331, kBorderWidth + 168, 75, 25);
     btnClose->setDefault(true);
     btnClose->setFocus();
     connect(btnClose, &QPushButton::clicked, this, &TfErrorDlg::btnCloseClick);

@@ -25,6 +25,11 @@ public:
     // Opens a URL in the user's browser; the result is not examined.
     using TShellOpen = std::function<void(const QUrl& url)>;
 
+    // The client area and the border around it, in the button face colour.
+    static constexpr int kClientWidth = 414;
+    static constexpr int kClientHeight = 210;
+    static constexpr int kBorderWidth = 6;
+
     explicit TfErrorDlg(QWidget* parent = nullptr);
 
     // Fills the heading and the message from an error text whose lines end

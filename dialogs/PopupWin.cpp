@@ -42,9 +42,11 @@ TClickLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry)
 }  // namespace
 
 QPoint PopupPositionNearTray(const std::optional<TTaskbarInfo>& taskbar, bool autoHide,
-                             const QSize& screen, const QSize& popup, const QPoint& designed) {
-    const int right = screen.width() - popup.width();
-    const int bottom = screen.height() - popup.height();
+                             const QRect& screen, const QSize& popup, const QPoint& designed) {
+    // The primary screen need not start at 0,0 (a monitor may lie left of
+    // it or above it): every edge is the screen's own.
+    const int right = screen.x() + screen.width() - popup.width();
+    const int bottom = screen.y() + screen.height() - popup.height();
     if (!taskbar)
         return {right, bottom};
     // The rectangle's far edges are taken as just outside it, where the
@@ -52,9 +54,9 @@ QPoint PopupPositionNearTray(const std::optional<TTaskbarInfo>& taskbar, bool au
     const QRect& bar = taskbar->Rect;
     switch (taskbar->Edge) {
         case static_cast<int>(TTaskbarEdge::Left):
-            return {autoHide ? kAutoHideMargin : bar.x() + bar.width(), bottom};
+            return {autoHide ? screen.x() + kAutoHideMargin : bar.x() + bar.width(), bottom};
         case static_cast<int>(TTaskbarEdge::Top):
-            return {right, autoHide ? kAutoHideMargin : bar.y() + bar.height()};
+            return {right, autoHide ? screen.y() + kAutoHideMargin : bar.y() + bar.height()};
         case static_cast<int>(TTaskbarEdge::Right):
             return {autoHide ? right - kAutoHideMargin : bar.x() - popup.width(), bottom};
         case static_cast<int>(TTaskbarEdge::Bottom):
@@ -183,8 +185,8 @@ bool TfTrayPopupWindow::IsTaskbarAutoHide() {
 
 void TfTrayPopupWindow::PlaceNearTray() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize screenSize = screen != nullptr ? screen->geometry().size() : QSize();
-    move(PopupPositionNearTray(QueryTaskbar(), IsTaskbarAutoHide(), screenSize,
+    const QRect screenRect = screen != nullptr ? screen->geometry() : QRect();
+    move(PopupPositionNearTray(QueryTaskbar(), IsTaskbarAutoHide(), screenRect,
                                frameGeometry().size(), pos()));
 }
 

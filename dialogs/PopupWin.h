@@ -30,10 +30,11 @@ struct TTaskbarInfo {
 };
 
 // Where the popup goes for a taskbar query's result (nothing when the query
-// failed), given the screen's size and the popup's outer size. `designed`
-// is kept for an edge value that names no side.
+// failed), given the primary screen's rectangle (in desktop coordinates) and
+// the popup's outer size. `designed` is kept for an edge value that names no
+// side.
 QPoint PopupPositionNearTray(const std::optional<TTaskbarInfo>& taskbar, bool autoHide,
-                             const QSize& screen, const QSize& popup, const QPoint& designed);
+                             const QRect& screen, const QSize& popup, const QPoint& designed);
 
 // The taskbar from the primary screen: the side on which its available
 // geometry is inset from its geometry. No inset (or no screen) fails.

@@ -103,6 +103,16 @@ TEST_F(ErrorDialogTest, AMissingOrDamagedDictionaryLeavesTheEnglishTexts) {
     }
 }
 
+// A border of 6 around the 414 by 210 client; the card, the labels and
+// "Close" where the client's coordinates put them.
+TEST_F(ErrorDialogTest, TheClientSitsInsideABorderOfSix) {
+    TfErrorDlg dialog;
+    EXPECT_EQ(dialog.size(), QSize(426, 222));
+    EXPECT_EQ(dialog.SpecialFrame1->geometry(), QRect(6, 6, 414, 145));
+    EXPECT_EQ(dialog.btnClose->geometry(), QRect(6 + 331, 6 + 168, 75, 25));
+    EXPECT_EQ(dialog.SpecialFrame1->width() - dialog.lbError->geometry().right() - 1, 17);
+}
+
 TEST_F(ErrorDialogTest, ServerTextIsShownAsPlainTextNeverAsMarkup) {
     TfErrorDlg dialog;
     dialog.ShowError("<b>Server</b>\r\n<a href=\"http://x\">click</a><img src=\"/etc/x\">");

@@ -13,7 +13,7 @@
 namespace vantrel::test {
 namespace {
 
-const QSize kScreen(1024, 768);
+const QRect kScreen(0, 0, 1024, 768);
 const QSize kPopup(211, 122);
 const QPoint kDesigned = TfTrayPopupWindow::kDesignedPosition;
 
@@ -27,6 +27,7 @@ TEST(PlaceNearTrayTest, EachEdgePutsThePopupBesideTheTaskbar) {
         std::optional<TTaskbarInfo> Taskbar;
         bool AutoHide;
         QPoint Expected;
+        QRect Screen = kScreen;  // the primary screen, in desktop coordinates
     };
     const TCase cases[] = {
         {"query fails", std::nullopt, false, {1024 - 211, 768 - 122}},
@@ -46,10 +47,31 @@ TEST(PlaceNearTrayTest, EachEdgePutsThePopupBesideTheTaskbar) {
          true,
          {1024 - 211, 768 - 122 - 2}},
         {"unknown edge", TTaskbarInfo{7, {0, 738, 1024, 30}}, false, kDesigned},
+        // A primary screen right of another monitor, and one below another.
+        {"at 1920,0, bottom",
+         Bar(TTaskbarEdge::Bottom, {1920, 738, 1024, 30}),
+         false,
+         {1920 + 1024 - 211, 738 - 122},
+         {1920, 0, 1024, 768}},
+        {"at 1920,0, left, auto-hide",
+         Bar(TTaskbarEdge::Left, {1920, 0, 60, 768}),
+         true,
+         {1920 + 2, 768 - 122},
+         {1920, 0, 1024, 768}},
+        {"at 0,1080, query fails",
+         std::nullopt,
+         false,
+         {1024 - 211, 1080 + 768 - 122},
+         {0, 1080, 1024, 768}},
+        {"at 0,1080, top, auto-hide",
+         Bar(TTaskbarEdge::Top, {0, 1080, 1024, 30}),
+         true,
+         {1024 - 211, 1080 + 2},
+         {0, 1080, 1024, 768}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        EXPECT_EQ(PopupPositionNearTray(c.Taskbar, c.AutoHide, kScreen, kPopup, kDesigned),
+        EXPECT_EQ(PopupPositionNearTray(c.Taskbar, c.AutoHide, c.Screen, kPopup, kDesigned),
                   c.Expected);
     }
 }

@@ -589,7 +589,7 @@ TEST_F(MainWindowDesktopTest, TheErrorDialogIsPlacedInTheScreensCentreByTheProgr
     ASSERT_TRUE(WaitFor(
         [&] {
             for (const TXWindow& window : FX->WindowsOf(run.Pid()))
-                if (window.Viewable && window.Width == 414 && window.Height == 210)
+                if (window.Viewable && window.Width == 414 + 12 && window.Height == 210 + 12)
                     dialog = window;
             return dialog.has_value();
         },
