@@ -168,7 +168,7 @@ private:
     void ShowTransferFailure(const TBSCB* Sender);
     // Signed packages (MainVerification.cpp).
     void VerifyTransferredPackage();
-    void FetchSignatureThen(std::function<void(const TVerification&)> then, bool atInstall);
+    void FetchSignatureThen(const std::function<void(const TVerification&)>& then, bool atInstall);
     bool VerifyBeforeInstalling();
     void RefuseInstallation(const TVerification& verification);
     void RejectPackage(const QString& reason);

@@ -45,7 +45,7 @@ void TfVantrelMain::VerifyTransferredPackage() {
 
 // Fetches the package's signature, checks the package against it and hands
 // the outcome on. Until then FVerifyPending holds.
-void TfVantrelMain::FetchSignatureThen(std::function<void(const TVerification&)> then,
+void TfVantrelMain::FetchSignatureThen(const std::function<void(const TVerification&)>& then,
                                        bool atInstall) {
     FVerifyPending = true;
     const std::string url = SignatureURL();

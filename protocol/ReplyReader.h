@@ -15,7 +15,7 @@ namespace vantrel {
 // 64 KiB is far more than anyone reads in one section of the window (long
 // release notes run to a few KiB), and it keeps every reply the reader
 // accepts one that the window shows at once, in little memory.
-inline constexpr std::size_t kMaxReplyTextBytes = 64 * 1024;
+inline constexpr std::size_t kMaxReplyTextBytes = std::size_t{64} * 1024;
 inline constexpr std::string_view kReplyTextCutMark = " [...]";
 
 // Reads `reply` exactly as the client does after the fetch. True when it is

@@ -95,6 +95,7 @@ void SignWithMinisign(const std::string& secretKey, const fs::path& file,
         "-m",       file.string(), "-x", SignatureFileOf(file).string(),
         "-t",       trustedComment};
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
