@@ -17,6 +17,7 @@
 
 #include "fuzz/protocol/FuzzModes.h"
 #include "protocol/ReplyContainer.h"
+#include "protocol/ReplyReader.h"
 #include "protocol/ReplyWriter.h"
 
 namespace {
@@ -191,6 +192,25 @@ void WriteBodySeeds(TSeedWriter& seeds, const Bytes& baseline, const Bytes& prog
     seeds.Write(TFuzzMode::CompressedBody, "body-empty", {});
 }
 
+// Texts longer than the reader keeps, compressed so that the replies stay
+// a few hundred bytes: the cut falls inside a three-byte and a four-byte
+// character, after a whole one, and exactly at the end of a text.
+void WriteCapSeeds(TSeedWriter& seeds) {
+    const std::size_t cap = vantrel::kMaxReplyTextBytes;
+    TProjectReplyContent c = Texts(true);
+    c.ProductTitle = std::string(cap - 1, 'a') + "\xE2\x82\xAC tail";
+    c.ProductDescription = std::string(cap - 3, 'b') + "\xF0\x9F\x98\x80 tail";
+    c.ProductFeatures = std::string(cap - 2, 'c') + "\xC3\xA4 tail";
+    c.Promotion = std::string(cap, 'd');
+    seeds.WriteReply("texts-over-cap", vantrel::BuildProjectReply(c));
+
+    // Only a body given whole lets the target compare the kept text with
+    // its own reading, so this one is as long as the text.
+    TProjectReplyContent cut = Texts(true);
+    cut.ProductDescription = c.ProductDescription;
+    seeds.Write(TFuzzMode::CompressedBody, "body-text-over-cap", PlainBody(cut));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -205,5 +225,6 @@ int main(int argc, char** argv) {
     const Bytes progressive = MakeJpeg({.Width = 24, .Height = 20, .Progressive = true});
     WriteReplySeeds(seeds, baseline, progressive);
     WriteBodySeeds(seeds, baseline, progressive);
+    WriteCapSeeds(seeds);
     return 0;
 }

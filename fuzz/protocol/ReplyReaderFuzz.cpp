@@ -86,12 +86,30 @@ public:
         std::string text(FBody.begin() + static_cast<std::ptrdiff_t>(FPos),
                          FBody.begin() + static_cast<std::ptrdiff_t>(FPos + take));
         FPos += take;
+        if (text.size() > kMaxReplyTextBytes) {
+            text.resize(kMaxReplyTextBytes);
+            text.resize(text.size() - IncompleteTail(text));
+            text += kReplyTextCutMark;
+        }
         return text;
     }
 
     bool Flag() { return FPos < FBody.size() && FBody[FPos++] != 0; }
 
 private:
+    // The bytes of a last UTF-8 character that lacks some of its bytes: a
+    // cut text must still convert whole.
+    static std::size_t IncompleteTail(const std::string& text) {
+        for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+            const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+            if ((byte & 0xC0) == 0x80)
+                continue;
+            const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+            return back < needed ? back : 0;
+        }
+        return 0;
+    }
+
     std::span<const std::uint8_t> FBody;
     std::size_t FPos = 0;
 };
@@ -128,6 +146,10 @@ void CheckGeneralProperties(std::span<const std::uint8_t> reply, bool ok, const 
     for (int i = 0; i < 9; ++i)
         textBytes += FieldsOf(info, i)->size();
     Expect(textBytes <= bound, "the texts hold more bytes than any body could");
+    for (int i = 0; i < 9; ++i) {
+        Expect(FieldsOf(info, i)->size() <= kMaxReplyTextBytes + kReplyTextCutMark.size(),
+               "a text is longer than the reader keeps");
+    }
 
     const TJPEGImage& logo = info.ProductLogo;
     if (logo.Empty()) {
