@@ -70,17 +70,16 @@ bool TfVantrelMain::VerifyBeforeInstalling() {
                   << FinalPackageFile(FTempDir) << " goes to the installer unverified\n";
         return true;
     }
-    UpdateState.Status = StatusDownloaded;
     if (const std::optional<std::string> kept = KeptSignature(FTempDir)) {
         const TVerification verification =
             VerifyDownloadedPackage(FTempDir, *kept, true, Repository);
-        if (verification.Outcome == TVerifyOutcome::Verified) {
-            UpdateState.Status = StatusNone;
+        if (verification.Outcome == TVerifyOutcome::Verified)
             return true;
-        }
         RefuseInstallation(verification);
         return false;
     }
+    // Still downloaded while its signature is on its way.
+    UpdateState.Status = StatusDownloaded;
     FetchSignatureThen(
         [this](const TVerification& verification) {
             if (verification.Outcome == TVerifyOutcome::Verified)

@@ -19,7 +19,7 @@ TSignatureFetch::TSignatureFetch(QObject* parent) : QObject(parent) {
 }
 
 TSignatureFetch::~TSignatureFetch() {
-    Abandon();
+    Cancel();
 }
 
 void TSignatureFetch::Connect(TIEDownload& download) {
@@ -60,9 +60,8 @@ void TSignatureFetch::Connect(TIEDownload& download) {
 }
 
 void TSignatureFetch::Start(const std::string& url, TDone done) {
-    Abandon();
+    Cancel();
     FDone = std::move(done);
-    FUrl = url;
     FReceived = 0;
     FTooLong = false;
     FTimedOut = false;
@@ -72,13 +71,9 @@ void TSignatureFetch::Start(const std::string& url, TDone done) {
     FDownload->Download(QString::fromLocal8Bit(url), QString());
 }
 
-void TSignatureFetch::Cancel() {
-    Abandon();
-}
-
 // The component goes once it has left its own events; its request is
 // cancelled and reports to nobody.
-void TSignatureFetch::Abandon() {
+void TSignatureFetch::Cancel() {
     FDone = nullptr;
     FDeadline.stop();
     if (FDownload == nullptr)

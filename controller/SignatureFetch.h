@@ -41,14 +41,12 @@ public:
 private:
     void Connect(TIEDownload& download);
     void Finish(const TSignatureFetchResult& result);
-    void Abandon();
 
     // One component per fetch: the events of an abandoned fetch, which may
     // still come while it ends, can never be taken for the next one's.
     TIEDownload* FDownload = nullptr;
     QTimer FDeadline;
     TDone FDone;
-    std::string FUrl;
     std::size_t FReceived = 0;
     bool FTooLong = false;
     bool FTimedOut = false;
