@@ -20,6 +20,8 @@ inline constexpr TColor clWindowText = clSystemColor | 8;
 inline constexpr TColor clBtnFace = clSystemColor | 15;
 inline constexpr TColor clBtnShadow = clSystemColor | 16;
 inline constexpr TColor clBtnHighlight = clSystemColor | 20;
+inline constexpr TColor cl3DDkShadow = clSystemColor | 21;
+inline constexpr TColor cl3DLight = clSystemColor | 22;
 
 inline constexpr TColor clBlack = 0x000000;
 inline constexpr TColor clMaroon = 0x000080;

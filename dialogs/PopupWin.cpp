@@ -39,6 +39,25 @@ TClickLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry)
     return label;
 }
 
+// One ring of a frame, a pixel wide: light along the top and left edges,
+// dark along the bottom and right ones.
+void DrawRing(TCanvas& canvas, const TRect& r, TColor topLeft, TColor bottomRight) {
+    const QColor light = ResolveColor(topLeft);
+    const QColor dark = ResolveColor(bottomRight);
+    canvas.FillRect({r.Left, r.Top, r.Right, r.Top + 1}, light);
+    canvas.FillRect({r.Left, r.Top, r.Left + 1, r.Bottom}, light);
+    canvas.FillRect({r.Left, r.Bottom - 1, r.Right, r.Bottom}, dark);
+    canvas.FillRect({r.Right - 1, r.Top, r.Right, r.Bottom}, dark);
+}
+
+// The raised frame of a dialog window, three pixels wide: the two rings of
+// a raised edge and one of the button face.
+void DrawDialogFrame(TCanvas& canvas, const TRect& outer) {
+    DrawRing(canvas, outer, cl3DLight, cl3DDkShadow);
+    DrawRing(canvas, outer.Shrunk(1), clBtnHighlight, clBtnShadow);
+    DrawRing(canvas, outer.Shrunk(2), clBtnFace, clBtnFace);
+}
+
 }  // namespace
 
 QPoint PopupPositionNearTray(const std::optional<TTaskbarInfo>& taskbar, bool autoHide,
@@ -97,7 +116,7 @@ TfTrayPopupWindow::TfTrayPopupWindow(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFont(PopupFont(false));
-    setFixedSize(211, 122);
+    setFixedSize(kClientWidth + 2 * kFrameWidth, kClientHeight + 2 * kFrameWidth);
     move(kDesignedPosition);
     SkipTaskbarAndPager(*this);
     CreateChildren();
@@ -110,16 +129,21 @@ TfTrayPopupWindow::~TfTrayPopupWindow() {
 }
 
 void TfTrayPopupWindow::CreateChildren() {
-    lbPopupCaption = MakeLabel(this, "lbPopupCaption", QRect(51, 9, 130, 30));
+    // Transparent: the form paints the gradient behind it.
+    ClientArea = new QWidget(this);
+    ClientArea->setObjectName(QStringLiteral("ClientArea"));
+    ClientArea->setGeometry(kFrameWidth, kFrameWidth, kClientWidth, kClientHeight);
+
+    lbPopupCaption = MakeLabel(ClientArea, "lbPopupCaption", QRect(51, 9, 130, 30));
     lbPopupCaption->setFont(PopupFont(true));
     lbPopupCaption->setWordWrap(true);
     lbPopupCaption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    lbPopupText = MakeLabel(this, "lbPopupText", QRect(10, 45, 192, 41));
+    lbPopupText = MakeLabel(ClientArea, "lbPopupText", QRect(10, 45, 192, 41));
     lbPopupText->setWordWrap(true);
     lbPopupText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    lbGoLabel = MakeLabel(this, "lbGoLabel", QRect(32, 98, 0, 13));
+    lbGoLabel = MakeLabel(ClientArea, "lbGoLabel", QRect(32, 98, 0, 13));
     QFont linkFont = PopupFont(false);
     linkFont.setUnderline(true);
     lbGoLabel->setFont(linkFont);
@@ -128,23 +152,23 @@ void TfTrayPopupWindow::CreateChildren() {
     lbGoLabel->setPalette(linkPalette);
     lbGoLabel->setCursor(Qt::PointingHandCursor);
 
-    imgGo = MakeLabel(this, "imgGo", QRect(10, 97, 16, 16));
+    imgGo = MakeLabel(ClientArea, "imgGo", QRect(10, 97, 16, 16));
     imgGo->setPixmap(LoadPicture("POPUPGO"));
     imgGo->setCursor(Qt::PointingHandCursor);
 
-    imgClose = MakeLabel(this, "imgClose", QRect(191, 5, 16, 16));
+    imgClose = MakeLabel(ClientArea, "imgClose", QRect(191, 5, 16, 16));
     imgClose->setPixmap(LoadPicture("POPUPCLOSE"));
     imgClose->setCursor(Qt::PointingHandCursor);
 
-    // An etched line across the whole width (the part past the right edge
-    // is clipped).
-    Bevel2 = new QFrame(this);
+    // An etched line across the whole width (the part past the client's
+    // right edge is clipped).
+    Bevel2 = new QFrame(ClientArea);
     Bevel2->setObjectName(QStringLiteral("Bevel2"));
     Bevel2->setFrameShape(QFrame::HLine);
     Bevel2->setFrameShadow(QFrame::Sunken);
     Bevel2->setGeometry(1, 88, 262, 2);
 
-    SpecialFrame1 = new TSpecialFrame(this);
+    SpecialFrame1 = new TSpecialFrame(ClientArea);
     SpecialFrame1->setObjectName(QStringLiteral("SpecialFrame1"));
     SpecialFrame1->setGeometry(8, 8, 36, 36);
     SpecialFrame1->Corners()->SetAll(csRound);
@@ -173,8 +197,9 @@ void TfTrayPopupWindow::FormCreate() {
     SpecialFrame1->SetColor(kPopupTopColor);
 }
 
-// The window is frameless from the start (Qt::FramelessWindowHint), so its
-// outer size is already the designed client size: nothing to remove.
+// The window manager never gives the popup a caption or a frame
+// (Qt::FramelessWindowHint); the form draws its dialog frame itself, so
+// there is no caption to remove and the client keeps its designed size.
 void TfTrayPopupWindow::HideCaptionBar() {}
 
 // The primary screen's geometry does not tell whether a panel hides itself;
@@ -271,8 +296,9 @@ void TfTrayPopupWindow::FormPaint() {
     QPainter painter(this);
     TCanvas canvas(painter);
     DrawElement([&] {
-        GradientFillRect(canvas, TRect{0, 0, width(), height()}, kPopupTopColor, clWhite,
-                         GRADIENT_FILL_RECT_V);
+        DrawDialogFrame(canvas, TRect{0, 0, width(), height()});
+        GradientFillRect(canvas, TRect{0, 0, width(), height()}.Shrunk(kFrameWidth), kPopupTopColor,
+                         clWhite, GRADIENT_FILL_RECT_V);
     });
 }
 
@@ -296,6 +322,8 @@ void TfTrayPopupWindow::closeEvent(QCloseEvent* event) {
 void TfTrayPopupWindow::FormClose() {
     if (fTrayPopupWindow == this)
         fTrayPopupWindow = nullptr;
+    if (OnClose)
+        OnClose();
 }
 
 TfTrayPopupWindow* ShowTrayPopup(const TTrayPopupRequest& request) {
@@ -304,6 +332,7 @@ TfTrayPopupWindow* ShowTrayPopup(const TTrayPopupRequest& request) {
     auto* popup = new TfTrayPopupWindow(request.Owner);
     fTrayPopupWindow = popup;
     popup->SetOnPopupDblClick(request.DblClick);
+    popup->OnClose = request.Closed;
     popup->lbPopupCaption->setText(request.Text(request.Info.PopupCaption));
     popup->lbPopupText->setText(request.Text(request.Info.PopupText));
     popup->lbGoLabel->setText(request.Text(request.Info.GoText));

@@ -60,9 +60,18 @@ public:
     bool AlphaBlend() const { return FAlphaBlend; }
     bool CloseAfterFade = false;
     TNotifyEvent OnPopupDblClick;
+    // Runs when the popup closes, whichever way.
+    std::function<void()> OnClose;
 
     // The designed position, kept when the taskbar's edge names no side.
     static constexpr QPoint kDesignedPosition{366, 364};
+    // The designed client area and the raised dialog frame drawn around it.
+    static constexpr int kClientWidth = 211;
+    static constexpr int kClientHeight = 122;
+    static constexpr int kFrameWidth = 3;
+
+    // Holds every child at its designed client position, inside the frame.
+    QWidget* ClientArea;
 
     TClickLabel* lbPopupCaption;
     TClickLabel* lbPopupText;
@@ -112,6 +121,7 @@ struct TTrayPopupRequest {
     std::function<QString(const std::string& templateText)> Text;
     std::function<void()> GoAction;
     TfTrayPopupWindow::TNotifyEvent DblClick;
+    std::function<void()> Closed;
 };
 
 // Replaces any popup on screen (at once, without fading) by a new one that

@@ -83,10 +83,13 @@ TEST(PlaceNearTrayTest, AScreenWithoutInsetIsAFailedQueryAndTheCornerIsUsed) {
     ASSERT_EQ(screen->availableGeometry(), screen->geometry());
     EXPECT_FALSE(QueryTaskbar());
     EXPECT_FALSE(TfTrayPopupWindow::IsTaskbarAutoHide());
+    // The designed client inside the popup's own frame of 3.
     TfTrayPopupWindow popup;
-    EXPECT_EQ(popup.frameGeometry().size(), kPopup);
-    EXPECT_EQ(popup.pos(),
-              QPoint(screen->geometry().width() - 211, screen->geometry().height() - 122));
+    const QSize outer(211 + 6, 122 + 6);
+    EXPECT_EQ(popup.frameGeometry().size(), outer);
+    EXPECT_EQ(popup.ClientArea->geometry(), QRect(3, 3, 211, 122));
+    EXPECT_EQ(popup.pos(), QPoint(screen->geometry().width() - outer.width(),
+                                  screen->geometry().height() - outer.height()));
 }
 
 class PopupTest : public ::testing::Test {
@@ -258,15 +261,23 @@ TEST_F(PopupTest, WithoutBlendingThePopupIsOpaqueAndADoubleClickClosesAtOnce) {
 TEST_F(PopupTest, TheBackgroundRunsFromTheBlueTopToWhite) {
     TfTrayPopupWindow* popup = Raise();
     const QImage image = popup->grab().toImage();
-    // A column right of the texts and below the close icon.
-    EXPECT_EQ(image.pixelColor(205, 0), QColor(165, 169, 255));
-    EXPECT_EQ(image.pixelColor(205, 121), QColor(255, 255, 255));
-    const QColor middle = image.pixelColor(205, 60);
+    // A column right of the texts and below the close icon, in the client.
+    const int f = TfTrayPopupWindow::kFrameWidth;
+    EXPECT_EQ(image.pixelColor(f + 205, f), QColor(165, 169, 255));
+    EXPECT_EQ(image.pixelColor(f + 205, f + 121), QColor(255, 255, 255));
+    const QColor middle = image.pixelColor(f + 205, f + 60);
     EXPECT_GT(middle.red(), 165);
     EXPECT_LT(middle.red(), 255);
     EXPECT_EQ(middle.blue(), 255);
     // The logo frame's cut corner shows the gradient's top colour.
-    EXPECT_EQ(image.pixelColor(8, 8), QColor(165, 169, 255));
+    EXPECT_EQ(image.pixelColor(f + 8, f + 8), QColor(165, 169, 255));
+    // The frame is raised: lighter along the top than along the bottom, and
+    // neither is the gradient.
+    const QColor top = image.pixelColor(100, 1);
+    const QColor bottom = image.pixelColor(100, image.height() - 2);
+    EXPECT_GT(top.lightness(), bottom.lightness());
+    EXPECT_NE(top, QColor(165, 169, 255));
+    EXPECT_NE(bottom, QColor(255, 255, 255));
 }
 
 }  // namespace
