@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QScreen>
 
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "controller/PackageTransfer.h"
 #include "controller/ScrollBox.h"
 #include "controller/SignatureFetch.h"
+#include "controller/TrayAvailability.h"
 #include "controls/ControlColors.h"
 #include "controls/LabelProgressBar.h"
 #include "controls/SpecialFrame.h"
@@ -59,6 +61,12 @@ void SetTextColor(QWidget& widget, TColor color) {
     palette.setColor(QPalette::WindowText, ResolveColor(color));
     palette.setColor(QPalette::Text, ResolveColor(color));
     widget.setPalette(palette);
+}
+
+// The hint's lines on one line, as a title bar shows them.
+QString HintAsCaption(const QString& hint) {
+    return hint.split(QRegularExpression(QStringLiteral("[\\r\\n]+")), Qt::SkipEmptyParts)
+        .join(QStringLiteral(" - "));
 }
 
 }  // namespace
@@ -307,6 +315,19 @@ TTemplateValues TfVantrelMain::TemplateValues() const {
 void TfVantrelMain::SetTrayHint(std::string_view templ) {
     FTrayHint = CutTrayHint(Expanded(templ));
     TrayIcon->setToolTip(PlainToolTip(FTrayHint));
+    if (!IsTrayAvailable())
+        ShowTrayHintInCaption();
+}
+
+void TfVantrelMain::ShowCaption(const QString& caption) {
+    if (IsTrayAvailable())
+        setWindowTitle(caption);
+    else
+        ShowTrayHintInCaption();
+}
+
+void TfVantrelMain::ShowTrayHintInCaption() {
+    setWindowTitle(HintAsCaption(FTrayHint));
 }
 
 void TfVantrelMain::ShowUpdateInfo() {

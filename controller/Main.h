@@ -181,7 +181,12 @@ private:
 
     void ShowTrayPopup(const TPopupInfoRec& info, TNotifyEvent goAction);
     void CloseTrayPopup();
+    void TrayPopupClosed();
     void SetTrayHint(std::string_view templ);
+    // The title: the state's caption where a tray shows the hint, the hint
+    // itself where none does.
+    void ShowCaption(const QString& caption);
+    void ShowTrayHintInCaption();
     QString Translate(std::string_view text);
     QString Expanded(std::string_view templ);
     TTemplateValues TemplateValues() const;
@@ -192,6 +197,8 @@ private:
     TNotifyEvent FlbCommandLabelClick = nullptr;
     TNotifyEvent FbtnHideClick = nullptr;
     QString FTrayHint;
+    // The close was accepted: the program is ending.
+    bool FWindowClosed = false;
 
     bool FOpeningWebSite = false;
     std::string FInstalledVersionText;

@@ -154,16 +154,16 @@ void TfVantrelMain::UpdateCaption() {
     switch (UpdateState.Status) {
         case StatusNone:
         case StatusDownloaded:
-            setWindowTitle(title);
+            ShowCaption(title);
             break;
         case StatusDownloading:
             if (FTransferIdle) {
-                setWindowTitle(title + QStringLiteral(" - ") +
-                               Translator->TranslateText(Std(texts::kPaused)));
+                ShowCaption(title + QStringLiteral(" - ") +
+                            Translator->TranslateText(Std(texts::kPaused)));
             } else {
-                setWindowTitle(title + QStringLiteral(" - ") +
-                               Translator->TranslateText(Std(texts::kDownloading)) + u' ' +
-                               DownloadProgressText(ProgressBar->Position(), ProgressBar->Max()));
+                ShowCaption(title + QStringLiteral(" - ") +
+                            Translator->TranslateText(Std(texts::kDownloading)) + u' ' +
+                            DownloadProgressText(ProgressBar->Position(), ProgressBar->Max()));
             }
             break;
         default:

@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include "controller/InformationPanel.h"
 #include "controller/SignatureFetch.h"
+#include "controller/TrayAvailability.h"
 #include "core/iProcs.h"
 #include "dialogs/PopupWin.h"
 #include "download/IEDownload.h"
@@ -47,8 +49,29 @@ void TfVantrelMain::ShowMainWindow() {
 
 // Start-up's show-the-window-at-start choice has no lasting setting here:
 // the window is shown once, by the entry point, so hiding is all there is.
+// Without a tray a hidden window could not be reached again until the next
+// start: it goes to the taskbar instead.
 void TfVantrelMain::HideMainWindow() {
-    hide();
+    if (IsTrayAvailable()) {
+        hide();
+        return;
+    }
+    ShowTrayHintInCaption();
+    showMinimized();
+}
+
+// A popup closed by the user (its cross, its link) leaves nothing on screen
+// that leads back to the offer when there is no tray, so the window waits in
+// the taskbar. Checked once the close has run its course: a popup replaced by
+// the next one, or closed by a double-click that shows the window, needs
+// nothing.
+void TfVantrelMain::TrayPopupClosed() {
+    QTimer::singleShot(0, this, [this] {
+        if (FWindowClosed || !fTrayPopupWindow.isNull() || isVisible() || IsTrayAvailable())
+            return;
+        ShowTrayHintInCaption();
+        showMinimized();
+    });
 }
 
 void TfVantrelMain::closeEvent(QCloseEvent* event) {
@@ -57,6 +80,7 @@ void TfVantrelMain::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    FWindowClosed = true;
     TrayIcon->hide();
     emit Closed();
 }
@@ -118,6 +142,7 @@ void TfVantrelMain::ShowTrayPopup(const TPopupInfoRec& info, TNotifyEvent goActi
     request.Text = [this](const std::string& templ) { return Expanded(templ); };
     request.GoAction = [this, goAction] { Run(goAction); };
     request.DblClick = [this](QObject* sender) { PopupDblClick(sender); };
+    request.Closed = [this] { TrayPopupClosed(); };
     vantrel::ShowTrayPopup(request);
 }
 

@@ -22,6 +22,7 @@
 
 #include "controller/Main.h"
 #include "controller/ShellOpen.h"
+#include "controller/TrayAvailability.h"
 #include "core/ProductVersion.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
@@ -136,6 +137,8 @@ protected:
         setenv("XDG_CONFIG_HOME", (Home / "config").c_str(), 1);
         setenv("VANTREL_SERVER", Server.URL("").c_str(), 1);
         platform::SetInternetConnectedOverride(true);
+        // The offscreen platform has no tray; a test without one says so.
+        SetTrayAvailableOverride(true);
         IsWinNT = true;
         ShowInfo = false;
         Language = u"English";
@@ -166,6 +169,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SetShellOpenFunction(FPreviousShell);
         platform::SetInternetConnectedOverride(std::nullopt);
+        SetTrayAvailableOverride(std::nullopt);
     }
 
     TfVantrelMain& Create() {

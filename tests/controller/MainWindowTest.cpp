@@ -151,6 +151,37 @@ TEST_F(MainWindowStates, HideKeepsTheProgramAndEveryWakeShowsTheWindow) {
     EXPECT_EQ(UpdateState.Status, StatusNone);
 }
 
+// Without a tray nothing else leads back to the offer: the window waits in
+// the taskbar, and its title says what the hint would.
+TEST_F(MainWindowStates, WithoutATrayTheClosedPopupAndHideLeaveTheWindowInTheTaskbar) {
+    SetTrayAvailableOverride(false);
+    TfVantrelMain& w = Create();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.windowTitle(),
+              QStringLiteral("Vantrel - New version of Orbisk is available to download!"));
+    ASSERT_FALSE(fTrayPopupWindow.isNull());
+    QTest::mouseClick(fTrayPopupWindow->imgClose, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return w.isVisible(); }));
+    EXPECT_TRUE(w.isMinimized());
+
+    w.ShowMainWindow();
+    EXPECT_FALSE(w.isMinimized());
+    QTest::mouseClick(w.btnHide, Qt::LeftButton);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.isMinimized());
+}
+
+TEST_F(MainWindowStates, APanelThatGoesAwayTakesTheTrayAndHideMinimisesInstead) {
+    TfVantrelMain& w = Create();
+    w.ShowMainWindow();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel"));
+    SetTrayAvailableOverride(false);
+    QTest::mouseClick(w.btnHide, Qt::LeftButton);
+    EXPECT_TRUE(w.isMinimized());
+    EXPECT_EQ(w.windowTitle(),
+              QStringLiteral("Vantrel - New version of Orbisk is available to download!"));
+}
+
 TEST_F(MainWindowStates, QuitWhileNothingRunsClosesAtOnce) {
     TfVantrelMain& w = Create();
     QSignalSpy closed(&w, &TfVantrelMain::Closed);
