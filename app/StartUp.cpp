@@ -1,6 +1,8 @@
 #include "app/StartUp.h"
 
-#include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <cstdio>
 #include <exception>
@@ -9,12 +11,19 @@
 
 #include "app/CommandLine.h"
 #include "app/WindowModule.h"
+#include "core/BuildConfig.h"
 #include "core/ProductDetection.h"
+#include "core/ProductVersion.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 #include "platform/InstanceMessages.h"
 #include "platform/InstanceRegistration.h"
 #include "platform/Processes.h"
+#include "platform/TextConversion.h"
+#include "platform/Utf8Path.h"
+#ifdef _WIN32
+#include "platform/windows/Win32Text.h"
+#endif
 #include "protocol/ProjectInfoQuery.h"
 
 namespace vantrel {
@@ -24,7 +33,8 @@ namespace {
 constexpr int kUninstallWaitMs = 5000;
 
 // The platform version check: every Linux desktop blends windows and draws
-// wide text, which is what the NT family meant.
+// wide text, which is what the NT family meant; every Windows this program
+// runs on (it needs Vista's loader and folder calls) is of the NT family.
 void CheckWinNT() {
     IsWinNT = true;
 }
@@ -59,6 +69,40 @@ bool HandOverToRunningInstance() {
     return true;
 }
 
+#ifdef _WIN32
+
+std::string ProgramDirectory(char* /*argv0*/) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    std::string dir = platform::Utf8Text(std::filesystem::path(buffer).parent_path());
+    if (dir.empty() || dir.back() != '\\')
+        dir += '\\';
+    return dir;
+}
+
+// The window side does not exist on Windows yet. Rather than pretend, the
+// user is told plainly what there was to show, and the run then ends the
+// way a module that fails to load ends it, with the state saved as then.
+void ShowWindow(TWindowChoice choice, int /*argc*/, char** /*argv*/) {
+    if (choice == TWindowChoice::None)
+        return;
+    const std::string text = NoWindowText(choice);
+    std::fprintf(stderr, "vantrel: %s\n", text.c_str());
+    MessageBoxW(nullptr, platform::WideFromUtf8(text).c_str(), L"Vantrel",
+                MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+    throw WindowModuleError("this build has no window module for Windows yet");
+}
+
+#else
+
 std::string ProgramDirectory(char* argv0) {
     std::error_code error;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -78,6 +122,8 @@ void ShowWindow(TWindowChoice choice, int argc, char** argv) {
     module.EntryPoint(entry)(argc, argv);
 }
 
+#endif
+
 // Steps from detection to the end of the window's life. Whatever leaves
 // here, the caller still saves the state.
 void RunGuarded(int argc, char** argv, const std::vector<std::string>& arguments) {
@@ -95,6 +141,16 @@ void RunGuarded(int argc, char** argv, const std::vector<std::string>& arguments
     ShowWindow(choice, argc, argv);
 }
 
+// Texts from the server are in the code page; one that does not convert is
+// shown as it came rather than not at all.
+std::string Utf8OrAsIs(const std::string& text) {
+    try {
+        return platform::CodePageToUtf8(text);
+    } catch (const std::exception&) {
+        return text;
+    }
+}
+
 }  // namespace
 
 TWindowChoice DecideWindow(bool productFound, bool querySucceeded, std::uint32_t availableVersion,
@@ -105,6 +161,25 @@ TWindowChoice DecideWindow(bool productFound, bool querySucceeded, std::uint32_t
     if (!errorMessage.empty() && showInfo)
         return TWindowChoice::ErrorDialog;
     return TWindowChoice::None;
+}
+
+std::string NoWindowText(TWindowChoice choice) {
+    const std::string site =
+        ProjectInfo.WebSiteURL.empty() ? VendorWebSite() : Utf8OrAsIs(ProjectInfo.WebSiteURL);
+    std::string text;
+    if (choice == TWindowChoice::MainWindow) {
+        const std::string title =
+            ProjectInfo.ProductTitle.empty() ? ProjectID : Utf8OrAsIs(ProjectInfo.ProductTitle);
+        text = AvailableProduct.Version > InstalledProduct.Version
+                   ? title + " " + VersionToText(AvailableProduct.Version) +
+                         " is available (installed: " + VersionToText(InstalledProduct.Version) +
+                         ")."
+                   : title + " " + VersionToText(InstalledProduct.Version) + " is up to date.";
+    } else {
+        text = Utf8OrAsIs(ErrorMessage);
+    }
+    return text + "\n\nThis version of Vantrel cannot show its window on Windows yet.\n" +
+           "The vendor's web site: " + site;
 }
 
 int RunStartUp(int argc, char** argv) {

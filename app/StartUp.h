@@ -21,6 +21,11 @@ TWindowChoice DecideWindow(bool productFound, bool querySucceeded, std::uint32_t
                            std::uint32_t installedVersion, bool showInfo,
                            const std::string& errorMessage);
 
+// What a build without a window module tells the user instead of showing
+// `choice` (Windows, until its window side exists): the offered version or
+// the error, and where the vendor's site is. UTF-8.
+std::string NoWindowText(TWindowChoice choice);
+
 // The whole sequence; the result is the process's exit code: 0, or 1 when
 // a failure inside the guarded block ended the run (it is reported on
 // standard error, and the state was still saved).

@@ -1,10 +1,42 @@
 #include "app/WindowModule.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/windows/Win32Text.h"
+#else
 #include <dlfcn.h>
+#endif
 
 #include "core/iProcs.h"
+#include "platform/Utf8Path.h"
 
 namespace vantrel {
+
+#ifdef _WIN32
+
+// LoadLibraryExW with the program's own folder searched first for the
+// module's dependencies: the runtime DLLs are installed beside it.
+TWindowModule::TWindowModule(const std::filesystem::path& file) : FFile(file) {
+    FHandle = LoadLibraryExW(file.c_str(), nullptr,
+                             LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    if (FHandle == nullptr)
+        throw WindowModuleError("cannot load the window module " + platform::Utf8Text(file) + ": " +
+                                platform::SystemErrorText(GetLastError()));
+}
+
+// A loaded module stays for the rest of the process, as on Linux.
+TWindowModule::~TWindowModule() = default;
+
+TWindowEntryPoint TWindowModule::EntryPoint(const char* name) const {
+    FARPROC symbol = GetProcAddress(static_cast<HMODULE>(FHandle), name);
+    if (symbol == nullptr)
+        throw WindowModuleError("the window module " + platform::Utf8Text(FFile) +
+                                " has no entry point " + name);
+    return reinterpret_cast<TWindowEntryPoint>(reinterpret_cast<void (*)()>(symbol));
+}
+
+#else
 
 TWindowModule::TWindowModule(const std::filesystem::path& file) : FFile(file) {
     // RTLD_NOW: a module with a missing symbol fails here, inside start-up's
@@ -32,8 +64,10 @@ TWindowEntryPoint TWindowModule::EntryPoint(const char* name) const {
     return reinterpret_cast<TWindowEntryPoint>(symbol);
 }
 
+#endif
+
 std::filesystem::path WindowModulePath() {
-    return AppDir + kWindowModuleFileName;
+    return platform::Utf8Path(AppDir + kWindowModuleFileName);
 }
 
 }  // namespace vantrel

@@ -20,8 +20,8 @@ public:
 // process, even after the object goes.
 class TWindowModule {
 public:
-    // Loads `file` (dlopen). Throws WindowModuleError with the loader's
-    // own reason.
+    // Loads `file` (dlopen, LoadLibraryExW). Throws WindowModuleError with
+    // the loader's own reason.
     explicit TWindowModule(const std::filesystem::path& file);
     ~TWindowModule();
     TWindowModule(const TWindowModule&) = delete;

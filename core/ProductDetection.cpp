@@ -7,17 +7,18 @@
 #include "core/Declarations.h"
 #include "core/iProcs.h"
 #include "platform/PeVersion.h"
+#include "platform/Utf8Path.h"
 
 namespace vantrel {
 namespace {
 
 std::string FileNamePart(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
+    return platform::Utf8Text(platform::Utf8Path(path).filename());
 }
 
 bool FileExists(const std::string& name) {
     std::error_code error;
-    return std::filesystem::is_regular_file(name, error);
+    return std::filesystem::is_regular_file(platform::Utf8Path(name), error);
 }
 
 }  // namespace
@@ -25,7 +26,8 @@ bool FileExists(const std::string& name) {
 TProductVersionRec ReadVersionInfo(const std::string& FileName) {
     TProductVersionRec rec;
     try {
-        const std::optional<platform::TFileVersion> version = platform::ReadPeFileVersion(FileName);
+        const std::optional<platform::TFileVersion> version =
+            platform::ReadPeFileVersion(platform::Utf8Path(FileName));
         if (!version)
             return rec;
         rec.Found = true;

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <random>
 
-#include "platform/FileDescriptor.h"
+#include "platform/linux/FileDescriptor.h"
 
 namespace vantrel::cache {
 namespace {

@@ -1,5 +1,6 @@
-// The per-user registry: keys with typed values, kept as a text file in the
-// registry-export format at $XDG_CONFIG_HOME/vantrel/user.reg.
+// The per-user registry: keys with typed values. On Linux a text file in the
+// registry-export format at $XDG_CONFIG_HOME/vantrel/user.reg; on Windows
+// the real HKEY_CURRENT_USER, with the same keys and value types.
 #pragma once
 
 #include <chrono>
@@ -101,38 +102,54 @@ std::string NormalizeKeyPath(std::string_view path);
 // How long a save waits for another writer's lock before it gives up.
 inline constexpr std::chrono::milliseconds kRegistryLockWait{3000};
 
-// The store file and its operations. Writers hold an advisory lock on a
-// companion ".lock" file and replace the store atomically (temporary file,
-// fsync, rename), so that a reader sees the old or the new file, never a
-// half-written one, and an interrupted save keeps the previous store.
+// The store and its operations.
 //
-// A damaged store (see RegistryDamaged) reads as a failure. The next change
+// On Linux: the store file. Writers hold an advisory lock on a companion
+// ".lock" file and replace the store atomically (temporary file, fsync,
+// rename), so that a reader sees the old or the new file, never a
+// half-written one, and an interrupted save keeps the previous store. A
+// damaged store (see RegistryDamaged) reads as a failure. The next change
 // repairs it: the damaged file is kept beside the store as
 // "<name>.damaged-<date>-<time>[-<n>]" (an earlier one is never replaced),
 // and a fresh store holding what could still be read is written.
+//
+// On Windows: the registry itself, which keeps its own consistency; an
+// operation that the system refuses throws RegistryError with its reason.
 class TRegistryStore {
 public:
     using TNotice = std::function<void(const std::string&)>;
 
+#ifdef _WIN32
+    // The keys below `root`, a key path in HKEY_CURRENT_USER: empty for the
+    // user's own keys (tests use a key of their own).
+    explicit TRegistryStore(std::string root);
+#else
     explicit TRegistryStore(std::filesystem::path file);
-    // user.reg in the user's configuration directory.
+    const std::filesystem::path& FilePath() const {
+        return FFile;
+    }
+#endif
+    // The current user's store.
     static TRegistryStore ForCurrentUser();
 
-    const std::filesystem::path& FilePath() const { return FFile; }
-
     // Receives the one line that says a damaged store was repaired.
-    void SetNotice(TNotice notice) { FNotice = std::move(notice); }
+    void SetNotice(TNotice notice) {
+        FNotice = std::move(notice);
+    }
 
-    // The key, or nothing when the file or the key does not exist. Never
+    // The key, or nothing when the store or the key does not exist. Never
     // waits: a FIFO or device at the path is a read failure.
     std::optional<TRegKey> ReadKey(std::string_view path) const;
     // Opens the key (creating it when missing), lets `edit` change it and
-    // writes the store back with every other key as it was.
+    // writes it back with every other key as it was.
     void EditKey(std::string_view path, const std::function<void(TRegKey&)>& edit);
     // Removes the key with everything below it; false when there was none.
     bool DeleteKeyTree(std::string_view path);
 
 private:
+#ifdef _WIN32
+    std::string FRoot;
+#else
     // The store as found; `Damage` says why it is no store.
     struct TSnapshot {
         bool Exists = false;
@@ -151,6 +168,7 @@ private:
     void RemoveStaleTemporaries() const;
 
     std::filesystem::path FFile;
+#endif
     TNotice FNotice;
 };
 

@@ -1,18 +1,14 @@
 #include "signature/PackageSignature.h"
 
-#include <fcntl.h>
 #include <sodium.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "core/iProcs.h"
-#include "platform/FileDescriptor.h"
+#include "platform/FileReader.h"
 #include "signature/MinisignFormat.h"
 
 namespace vantrel {
@@ -23,45 +19,29 @@ namespace {
 // cost a third more system time here). The same memory for any package size.
 constexpr std::size_t kHashChunk = 1 << 16;
 
-using platform::TFd;
+// The legacy format signs the file itself, and Ed25519 needs the whole
+// message in memory at once: a package is held whole only up to this size.
+constexpr std::uint64_t kMaxLegacySignedSize = std::uint64_t{256} << 20;
 
-[[noreturn]] void FailUnreadable(const std::string& packageFile, int error) {
+using platform::TFileReader;
+using platform::TFileReadError;
+
+[[noreturn]] void FailUnreadable(const std::string& packageFile, const std::string& reason) {
     throw TSignatureError(TSignatureFault::FileUnreadable,
                           "The package " + packageFile +
-                              " could not be read to check its signature: " + std::strerror(error) +
-                              ".");
+                              " could not be read to check its signature: " + reason + ".");
 }
 
-// Opens a regular file for reading; anything else (a directory, a pipe that
-// would never end) is not a package.
-int OpenRegularFile(const std::string& packageFile, struct stat& info) {
-    // O_NONBLOCK: a FIFO put in the package's place must not hang the open.
-    int fd = open(packageFile.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        FailUnreadable(packageFile, errno);
-    TFd file(fd);
-    if (fstat(fd, &info) != 0)
-        FailUnreadable(packageFile, errno);
-    if (!S_ISREG(info.st_mode))
-        throw TSignatureError(TSignatureFault::FileUnreadable,
-                              "The package " + packageFile +
-                                  " could not be read to check its signature: it is not a file.");
-    return file.release();
-}
-
-// Reads until end of file, retrying interrupted reads.
-void HashFile(int fd, const std::string& packageFile, crypto_generichash_blake2b_state& state) {
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    std::vector<unsigned char> buffer(kHashChunk);
-    for (;;) {
-        ssize_t got = read(fd, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            FailUnreadable(packageFile, errno);
-        if (got == 0)
-            return;
-        crypto_generichash_blake2b_update(&state, buffer.data(), static_cast<std::size_t>(got));
+// Hands each piece of the file to `take`, start to end.
+template <typename TTake>
+void ReadPackage(const std::string& packageFile, TTake take) {
+    try {
+        TFileReader file(platform::Utf8Path(packageFile));
+        std::vector<unsigned char> buffer(kHashChunk);
+        while (const std::size_t got = file.Read(buffer))
+            take(std::span<const unsigned char>(buffer.data(), got));
+    } catch (const TFileReadError& e) {
+        FailUnreadable(packageFile, e.what());
     }
 }
 
@@ -69,37 +49,31 @@ void HashFile(int fd, const std::string& packageFile, crypto_generichash_blake2b
 // computed in fixed-size pieces.
 bool VerifyHashed(const std::string& packageFile, const TMinisignSignature& sig,
                   const TMinisignPublicKey& key) {
-    struct stat info {};
-    TFd file(OpenRegularFile(packageFile, info));
     crypto_generichash_blake2b_state state;
     crypto_generichash_blake2b_init(&state, nullptr, 0, crypto_generichash_blake2b_BYTES_MAX);
-    HashFile(file.get(), packageFile, state);
+    ReadPackage(packageFile, [&](std::span<const unsigned char> piece) {
+        crypto_generichash_blake2b_update(&state, piece.data(), piece.size());
+    });
     unsigned char hash[crypto_generichash_blake2b_BYTES_MAX];
     crypto_generichash_blake2b_final(&state, hash, sizeof hash);
     return crypto_sign_verify_detached(sig.Signature.data(), hash, sizeof hash, key.Key.data()) ==
            0;
 }
 
-// "Ed": the signature covers the file itself, and Ed25519 needs the whole
-// message at once. The file is mapped rather than copied, so its pages are
-// the page cache's and not our heap. (The package lies in the user's private
-// cache directory, where nothing else truncates it while it is mapped.)
+// "Ed": the signature covers the file itself, read whole into memory (see
+// kMaxLegacySignedSize). The vendor's tools sign in the hashed format.
 bool VerifyLegacy(const std::string& packageFile, const TMinisignSignature& sig,
                   const TMinisignPublicKey& key) {
-    struct stat info {};
-    TFd file(OpenRegularFile(packageFile, info));
-    const auto size = static_cast<std::size_t>(info.st_size);
-    if (size == 0)
-        return crypto_sign_verify_detached(sig.Signature.data(), nullptr, 0, key.Key.data()) == 0;
-    void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.get(), 0);
-    if (data == MAP_FAILED)
-        FailUnreadable(packageFile, errno);
-    madvise(data, size, MADV_SEQUENTIAL);
-    bool good =
-        crypto_sign_verify_detached(sig.Signature.data(), static_cast<const unsigned char*>(data),
-                                    size, key.Key.data()) == 0;
-    munmap(data, size);
-    return good;
+    std::vector<unsigned char> data;
+    ReadPackage(packageFile, [&](std::span<const unsigned char> piece) {
+        if (data.size() + piece.size() > kMaxLegacySignedSize)
+            FailUnreadable(packageFile,
+                           "it is larger than a signature in minisign's legacy format can cover "
+                           "here (256 MiB); it must be signed in the default format");
+        data.insert(data.end(), piece.begin(), piece.end());
+    });
+    return crypto_sign_verify_detached(sig.Signature.data(), data.data(), data.size(),
+                                       key.Key.data()) == 0;
 }
 
 // The global signature binds the trusted comment to this file's signature.
@@ -110,25 +84,24 @@ bool VerifyTrustedComment(const TMinisignSignature& sig, const TMinisignPublicKe
                                        key.Key.data()) == 0;
 }
 
-std::string ReadKeyFile(const std::string& path, int fd) {
+std::string ReadKeyFile(const std::string& path) {
     std::string text;
-    char buffer[4096];
-    for (;;) {
-        ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw TSignatureError(TSignatureFault::KeyUnusable,
-                                  "The package-signing key file " + path +
-                                      " could not be read: " + std::strerror(errno) + ".");
-        if (got == 0)
-            return text;
-        text.append(buffer, static_cast<std::size_t>(got));
-        if (text.size() > kMinisignMaxFileSize)
-            throw TSignatureError(
-                TSignatureFault::KeyUnusable,
-                "The package-signing key file " + path + " is larger than any such file can be.");
+    try {
+        TFileReader file(platform::Utf8Path(path));
+        unsigned char buffer[4096];
+        while (const std::size_t got = file.Read(buffer)) {
+            text.append(reinterpret_cast<const char*>(buffer), got);
+            if (text.size() > kMinisignMaxFileSize)
+                throw TSignatureError(TSignatureFault::KeyUnusable,
+                                      "The package-signing key file " + path +
+                                          " is larger than any such file can be.");
+        }
+    } catch (const TFileReadError& e) {
+        throw TSignatureError(
+            TSignatureFault::KeyUnusable,
+            "The package-signing key file " + path + " could not be read: " + e.what() + ".");
     }
+    return text;
 }
 
 // Every check but the one over the data itself, which `verifyData` makes
@@ -178,21 +151,16 @@ std::string VerifySignedBytes(std::span<const std::uint8_t> data, std::string_vi
 }
 
 TMinisignPublicKey LoadMinisignPublicKeyFile(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw TSignatureError(TSignatureFault::KeyUnusable,
-                              "The package-signing key file " + path +
-                                  " could not be read: " + std::strerror(errno) + ".");
-    TFd file(fd);
-    return ParseMinisignPublicKey(ReadKeyFile(path, file.get()));
+    return ParseMinisignPublicKey(ReadKeyFile(path));
 }
 
 std::optional<TMinisignPublicKey> LoadPackagePublicKey() {
     const std::string path = AppDir + "package-key.pub";
     // Only a name that is not there at all means "this build does not
     // verify"; a dangling link or an unreadable file is a broken key.
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0 && errno == ENOENT)
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(platform::Utf8Path(path), error);
+    if (status.type() == std::filesystem::file_type::not_found)
         return std::nullopt;
     return LoadMinisignPublicKeyFile(path);
 }

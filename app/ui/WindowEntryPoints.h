@@ -13,7 +13,11 @@ namespace vantrel {
 using TWindowEntryPoint = int (*)(int argc, char** argv);
 
 // Installed beside the program.
+#ifdef _WIN32
+inline constexpr const char* kWindowModuleFileName = "vantrel-ui.dll";
+#else
 inline constexpr const char* kWindowModuleFileName = "libvantrel-ui.so";
+#endif
 
 // The main window TfVantrelMain, shown at start when ShowInfo is set and
 // hidden otherwise.

@@ -14,8 +14,8 @@
 #include <thread>
 #include <utility>
 
-#include "platform/FileDescriptor.h"
 #include "platform/UserDirs.h"
+#include "platform/linux/FileDescriptor.h"
 
 namespace vantrel::platform {
 namespace {

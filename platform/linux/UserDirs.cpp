@@ -92,22 +92,4 @@ void EnsurePrivateDir(const std::filesystem::path& dir) {
         throw UserDirError(dir.string() + " is not a private directory of this user");
 }
 
-std::filesystem::path ConfigDir() {
-    std::filesystem::path dir = ConfigDirPath();
-    EnsurePrivateDir(dir);
-    return dir;
-}
-
-std::filesystem::path CacheDir() {
-    std::filesystem::path dir = CacheDirPath();
-    EnsurePrivateDir(dir);
-    return dir;
-}
-
-std::filesystem::path RuntimeDir() {
-    std::filesystem::path dir = RuntimeDirPath();
-    EnsurePrivateDir(dir);
-    return dir;
-}
-
 }  // namespace vantrel::platform
