@@ -3,8 +3,10 @@
 #include "app/StartUp.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
+// windows.h first: the other system headers build on it.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 #include <vector>

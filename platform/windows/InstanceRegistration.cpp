@@ -1,7 +1,9 @@
 #include "platform/InstanceRegistration.h"
 
-#include <sddl.h>
+// windows.h first: the other system headers build on it.
 #include <windows.h>
+
+#include <sddl.h>
 
 #include <vector>
 

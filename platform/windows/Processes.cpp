@@ -1,7 +1,9 @@
 #include "platform/Processes.h"
 
-#include <tlhelp32.h>
+// windows.h first: the other system headers build on it.
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <filesystem>
 #include <memory>

@@ -1,7 +1,9 @@
 #include "platform/UserDirs.h"
 
-#include <shlobj.h>
+// windows.h first: the other system headers build on it.
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include "platform/windows/Win32Text.h"
 
