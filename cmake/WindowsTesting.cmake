@@ -37,14 +37,26 @@ include(GoogleTest)
 
 # Adds a GoogleTest program whose cases CTest lists one by one. They are
 # listed when CTest starts rather than after the build, so that building
-# needs no Wine; every case runs with the run's wineserver.
+# needs no Wine; every case runs with the run's wineserver, and with the
+# further FIXTURES and ENVIRONMENT given after the sources.
 function(vantrel_windows_add_test name)
-  add_executable(${name} ${ARGN})
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "FIXTURES;ENVIRONMENT")
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main)
   vantrel_windows_runtime(${name})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     NO_PRETTY_VALUES
-    PROPERTIES FIXTURES_REQUIRED wine)
+    TEST_LIST ${name}_TESTS)
+  # The cases' properties are set by a script that CTest reads after the
+  # discovery: the discovery itself loses the separators of list values
+  # (two fixtures, two variables).
+  set(properties "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
+  file(WRITE "${properties}"
+       "foreach(test IN LISTS ${name}_TESTS)\n"
+       "  set_tests_properties(\"\${test}\" PROPERTIES\n"
+       "    FIXTURES_REQUIRED \"wine;${ARG_FIXTURES}\" ENVIRONMENT \"${ARG_ENVIRONMENT}\")\n"
+       "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${properties}")
 endfunction()
