@@ -3,16 +3,34 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace vantrel::test {
 
+#ifdef _WIN32
+// A new folder under a random name: creating it fails when the name is
+// taken, so no two tests share one.
+TempDir::TempDir() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path candidate = std::filesystem::temp_directory_path() /
+                                                ("vantrel-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            FPath = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("no scratch folder could be made");
+}
+#else
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp failed");
     FPath = pattern;
 }
+#endif
 
 TempDir::~TempDir() {
     std::error_code ignored;
