@@ -14,8 +14,8 @@ namespace vantrel::test {
 TempDir::TempDir() {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::filesystem::path candidate = std::filesystem::temp_directory_path() /
-                                                ("vantrel-test-" + std::to_string(random()));
+        const std::filesystem::path candidate =
+            std::filesystem::temp_directory_path() / ("vantrel-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(candidate)) {
             FPath = candidate;
             return;
