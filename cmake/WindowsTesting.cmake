@@ -38,9 +38,10 @@ include(GoogleTest)
 # Adds a GoogleTest program whose cases CTest lists one by one. They are
 # listed when CTest starts rather than after the build, so that building
 # needs no Wine; every case runs with the run's wineserver, and with the
-# further FIXTURES and ENVIRONMENT given after the sources.
+# further FIXTURES, ENVIRONMENT and RESOURCE_LOCK given after the sources
+# (tests that share the prefix's HKEY_CURRENT_USER\Vantrel lock "hkcu_vantrel").
 function(vantrel_windows_add_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "FIXTURES;ENVIRONMENT")
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "FIXTURES;ENVIRONMENT;RESOURCE_LOCK")
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main)
   vantrel_windows_runtime(${name})
@@ -52,11 +53,13 @@ function(vantrel_windows_add_test name)
   # The cases' properties are set by a script that CTest reads after the
   # discovery: the discovery itself loses the separators of list values
   # (two fixtures, two variables).
+  set(fixtures wine ${ARG_FIXTURES})
   set(properties "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
   file(WRITE "${properties}"
        "foreach(test IN LISTS ${name}_TESTS)\n"
        "  set_tests_properties(\"\${test}\" PROPERTIES\n"
-       "    FIXTURES_REQUIRED \"wine;${ARG_FIXTURES}\" ENVIRONMENT \"${ARG_ENVIRONMENT}\")\n"
+       "    FIXTURES_REQUIRED \"${fixtures}\" ENVIRONMENT \"${ARG_ENVIRONMENT}\"\n"
+       "    RESOURCE_LOCK \"${ARG_RESOURCE_LOCK}\")\n"
        "endforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${properties}")
 endfunction()

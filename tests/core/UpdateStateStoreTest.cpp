@@ -14,31 +14,72 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Every test has its own user.reg under XDG_CONFIG_HOME and its own clock.
+// Every test has its own store and its own clock: on Linux a user.reg under
+// its own XDG_CONFIG_HOME, on Windows the keys of the test's Wine prefix,
+// emptied before and after.
 class UpdateStateTest : public ::testing::Test {
 protected:
     void SetUp() override {
+#ifdef _WIN32
+        RemoveTestKeys();
+#else
         setenv("XDG_CONFIG_HOME", FDir.path().c_str(), 1);
+#endif
         RegistryPath.clear();
         ResetUpdateState();
     }
     void TearDown() override {
+#ifdef _WIN32
+        RemoveTestKeys();
+#else
         unsetenv("XDG_CONFIG_HOME");
+#endif
         SetNowOverride(std::nullopt);
     }
 
-    std::filesystem::path StoreFile() const { return FDir / "vantrel" / "user.reg"; }
+#ifdef _WIN32
+    static void RemoveTestKeys() {
+        for (const char* key : {"Vantrel", "Other"})
+            Store().DeleteKeyTree(key);
+    }
+    static platform::TRegistryStore Store() {
+        return platform::TRegistryStore::ForCurrentUser();
+    }
+#else
+    platform::TRegistryStore Store() const {
+        return platform::TRegistryStore(StoreFile());
+    }
+#endif
 
-    void WriteStore(const std::string& values) {
+    std::filesystem::path StoreFile() const {
+        return FDir / "vantrel" / "user.reg";
+    }
+
+    // The values, in the store file's notation, as the store's only key.
+    // False where the platform's store cannot hold them: the registry keeps
+    // typed values, never text that does not parse.
+    bool WriteStore(const std::string& values) {
+        const std::string text =
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Vantrel]\n" + values;
+#ifdef _WIN32
+        platform::TRegistryFile parsed;
+        try {
+            parsed = platform::ParseRegistryText(text);
+        } catch (const platform::RegistryError&) {
+            return false;
+        }
+        Store().DeleteKeyTree("Vantrel");
+        Store().EditKey("Vantrel",
+                        [&](platform::TRegKey& key) { key = *parsed.FindKey("Vantrel"); });
+#else
         std::filesystem::create_directories(StoreFile().parent_path());
-        test::WriteFile(StoreFile(),
-                        "Windows Registry Editor Version 5.00\n\n"
-                        "[HKEY_CURRENT_USER\\Vantrel]\n" +
-                            values);
+        test::WriteFile(StoreFile(), text);
+#endif
+        return true;
     }
 
     std::optional<platform::TRegKey> StoredKey() const {
-        return platform::TRegistryStore(StoreFile()).ReadKey("Vantrel");
+        return Store().ReadKey("Vantrel");
     }
 
     static Bytes DateBytes(TDateTime value) {
@@ -86,7 +127,8 @@ TEST_F(UpdateStateTest, ADamagedKeyGivesTheWholeDefaultStateNeverAMix) {
     };
     for (const char* values : damaged) {
         SCOPED_TRACE(values);
-        WriteStore(values);
+        if (!WriteStore(values))
+            continue;
         UpdateState = TUpdateState{2, 7, 3, 100.0};
         LoadUpdateState();
         EXPECT_EQ(UpdateState.Status, 0);
@@ -158,7 +200,7 @@ TEST_F(UpdateStateTest, TheDownloadingVersionIsDroppedOnlyWhenRescheduledWithout
 }
 
 TEST_F(UpdateStateTest, SaveAndDeleteKeepOtherKeysAndDeleteRemovesTheWholeTree) {
-    platform::TRegistryStore store(StoreFile());
+    platform::TRegistryStore store = Store();
     store.EditKey("Other", [](platform::TRegKey& key) {
         key.Set("x", {platform::RegBinary, {1}});
     });
@@ -173,6 +215,8 @@ TEST_F(UpdateStateTest, SaveAndDeleteKeepOtherKeysAndDeleteRemovesTheWholeTree) 
     EXPECT_TRUE(store.ReadKey("Other"));
 }
 
+#ifndef _WIN32
+// Only a file can be damaged: the registry keeps itself whole.
 TEST_F(UpdateStateTest, ASaveRepairsADamagedStoreKeepingItAsideAndSaysSoOnce) {
     WriteStore("\"Update Mode\"=hex:zz\n");
     const Bytes before = test::ReadFile(StoreFile());
@@ -192,6 +236,7 @@ TEST_F(UpdateStateTest, ASaveRepairsADamagedStoreKeepingItAsideAndSaysSoOnce) {
     LoadUpdateState();
     EXPECT_EQ(UpdateState.Mode, ModeDaily);
 }
+#endif
 
 TEST(Dates, CalendarArithmetic) {
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
