@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "core/BuildConfig.h"
