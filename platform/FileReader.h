@@ -36,7 +36,11 @@ public:
     std::size_t Read(std::span<unsigned char> buffer);
 
 private:
-    std::intptr_t FHandle;
+#ifdef _WIN32
+    void* FHandle;  // the file's HANDLE
+#else
+    int FFd;
+#endif
     std::uint64_t FSize = 0;
 };
 

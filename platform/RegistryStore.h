@@ -122,7 +122,7 @@ public:
 #ifdef _WIN32
     // The keys below `root`, a key path in HKEY_CURRENT_USER: empty for the
     // user's own keys (tests use a key of their own).
-    explicit TRegistryStore(std::string root);
+    explicit TRegistryStore(std::string_view root);
 #else
     explicit TRegistryStore(std::filesystem::path file);
     const std::filesystem::path& FilePath() const {

@@ -25,17 +25,17 @@ TFileReader::TFileReader(const std::filesystem::path& path) {
         throw TFileReadError("it is not a file");
     }
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    FHandle = fd;
+    FFd = fd;
     FSize = static_cast<std::uint64_t>(info.st_size);
 }
 
 TFileReader::~TFileReader() {
-    close(static_cast<int>(FHandle));
+    close(FFd);
 }
 
 std::size_t TFileReader::Read(std::span<unsigned char> buffer) {
     for (;;) {
-        const ssize_t got = read(static_cast<int>(FHandle), buffer.data(), buffer.size());
+        const ssize_t got = read(FFd, buffer.data(), buffer.size());
         if (got >= 0)
             return static_cast<std::size_t>(got);
         if (errno != EINTR)

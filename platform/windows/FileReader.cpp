@@ -19,18 +19,18 @@ TFileReader::TFileReader(const std::filesystem::path& path) {
         CloseHandle(file);
         throw TFileReadError("it is not a file");
     }
-    FHandle = reinterpret_cast<std::intptr_t>(file);
+    FHandle = file;
     FSize = static_cast<std::uint64_t>(size.QuadPart);
 }
 
 TFileReader::~TFileReader() {
-    CloseHandle(reinterpret_cast<HANDLE>(FHandle));
+    CloseHandle(FHandle);
 }
 
 std::size_t TFileReader::Read(std::span<unsigned char> buffer) {
     DWORD got = 0;
     const auto want = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
-    if (!ReadFile(reinterpret_cast<HANDLE>(FHandle), buffer.data(), want, &got, nullptr))
+    if (!ReadFile(FHandle, buffer.data(), want, &got, nullptr))
         throw TFileReadError(SystemErrorText(GetLastError()));
     return got;
 }

@@ -67,6 +67,7 @@ struct TPostRequest {
 };
 
 BOOL CALLBACK PostToWindowOfProcess(HWND window, LPARAM data) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): EnumWindows hands our pointer back as an LPARAM
     auto* request = reinterpret_cast<TPostRequest*>(data);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);

@@ -85,10 +85,10 @@ TRegKey ReadValues(HKEY key, std::string_view path, const std::wstring& fullPath
 
 }  // namespace
 
-TRegistryStore::TRegistryStore(std::string root) : FRoot(NormalizeKeyPath(root)) {}
+TRegistryStore::TRegistryStore(std::string_view root) : FRoot(NormalizeKeyPath(root)) {}
 
 TRegistryStore TRegistryStore::ForCurrentUser() {
-    return TRegistryStore(std::string());
+    return TRegistryStore(std::string_view());
 }
 
 namespace {
