@@ -44,6 +44,7 @@ function(vantrel_windows_add_test name)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "FIXTURES;ENVIRONMENT;RESOURCE_LOCK")
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   vantrel_windows_runtime(${name})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

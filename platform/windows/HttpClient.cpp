@@ -48,6 +48,39 @@ public:
     TSession& operator=(const TSession&) = delete;
 };
 
+// Ends a request that runs past its whole limit by closing its session,
+// which makes a blocked WinINet call return at once: WinINet's own waits are
+// per step, and not every WinINet bounds the wait for the status line by
+// them. Destroyed before the session, it waits for a callback under way.
+class TDeadline {
+public:
+    TDeadline(HINTERNET session, long ms) : FSession(session) {
+        if (ms > 0)
+            CreateTimerQueueTimer(&FTimer, nullptr, &TDeadline::Expire, this,
+                                  static_cast<DWORD>(ms), 0, WT_EXECUTEONLYONCE);
+    }
+    ~TDeadline() {
+        if (FTimer != nullptr)
+            DeleteTimerQueueTimer(nullptr, FTimer, INVALID_HANDLE_VALUE);
+    }
+    TDeadline(const TDeadline&) = delete;
+    TDeadline& operator=(const TDeadline&) = delete;
+    bool Expired() const { return FExpired.load(); }
+
+private:
+    static void CALLBACK Expire(void* self, BOOLEAN /*timerOrWait*/) {
+        auto* deadline = static_cast<TDeadline*>(self);
+        deadline->FExpired.store(true);
+        HINTERNET expected = deadline->FSession;
+        if (gSession.compare_exchange_strong(expected, nullptr))
+            InternetCloseHandle(expected);
+    }
+
+    HINTERNET FSession;
+    HANDLE FTimer = nullptr;
+    std::atomic<bool> FExpired{false};
+};
+
 struct TRequestCloser {
     void operator()(void* handle) const { InternetCloseHandle(handle); }
 };
@@ -90,6 +123,8 @@ HttpFetchResult FetchUrl(const std::string& url, std::vector<std::uint8_t>& body
         return result;
     }
     const TSession owner(session);
+    const TDeadline deadline(session, options.totalTimeoutMs);
+    const auto overdue = [&] { return deadline.Expired(); };
     SetTimeout(session, INTERNET_OPTION_CONNECT_TIMEOUT, options.connectTimeoutMs);
     SetTimeout(session, INTERNET_OPTION_SEND_TIMEOUT, options.receiveTimeoutMs);
     SetTimeout(session, INTERNET_OPTION_RECEIVE_TIMEOUT, options.receiveTimeoutMs);
@@ -102,8 +137,9 @@ HttpFetchResult FetchUrl(const std::string& url, std::vector<std::uint8_t>& body
         session, WideFromUtf8(url).c_str(), headers.empty() ? nullptr : headers.c_str(),
         static_cast<DWORD>(headers.size()), flags, 0));
     if (!request) {
-        result.error =
-            gAbandoned.load() ? "the program is ending" : InternetErrorText(GetLastError());
+        result.error = gAbandoned.load() ? "the program is ending"
+                       : overdue()       ? "the request took longer than allowed"
+                                         : InternetErrorText(GetLastError());
         return result;
     }
     DWORD status = 0;
@@ -114,7 +150,6 @@ HttpFetchResult FetchUrl(const std::string& url, std::vector<std::uint8_t>& body
         result.gotResponse = status > 0;
     }
 
-    const ULONGLONG started = GetTickCount64();
     std::size_t room = options.maxBodyBytes;
     std::vector<std::uint8_t> chunk(1 << 16);
     for (;;) {
@@ -122,16 +157,16 @@ HttpFetchResult FetchUrl(const std::string& url, std::vector<std::uint8_t>& body
             result.error = "the program is ending";
             return result;
         }
-        if (options.totalTimeoutMs > 0 &&
-            GetTickCount64() - started > static_cast<ULONGLONG>(options.totalTimeoutMs)) {
+        if (overdue()) {
             result.error = "the request took longer than allowed";
             return result;
         }
         DWORD got = 0;
         if (!InternetReadFile(request.get(), chunk.data(), static_cast<DWORD>(chunk.size()),
                               &got)) {
-            result.error =
-                gAbandoned.load() ? "the program is ending" : InternetErrorText(GetLastError());
+            result.error = gAbandoned.load() ? "the program is ending"
+                           : overdue()       ? "the request took longer than allowed"
+                                             : InternetErrorText(GetLastError());
             return result;
         }
         if (got == 0)
