@@ -37,14 +37,21 @@ include(GoogleTest)
 
 # Adds a GoogleTest program whose cases CTest lists one by one. They are
 # listed when CTest starts rather than after the build, so that building
-# needs no Wine; every case runs with the run's wineserver.
+# needs no Wine; every case runs with the run's wineserver. RUN_SERIAL (after
+# the sources) runs each case alone, for cases that change what every other
+# test shares: the user's state key, the programs in the user's folder.
 function(vantrel_windows_add_test name)
-  add_executable(${name} ${ARGN})
+  cmake_parse_arguments(PARSE_ARGV 1 _test "RUN_SERIAL" "" "")
+  add_executable(${name} ${_test_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main)
   vantrel_windows_runtime(${name})
+  set(_properties FIXTURES_REQUIRED wine)
+  if(_test_RUN_SERIAL)
+    list(APPEND _properties RUN_SERIAL TRUE)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     NO_PRETTY_VALUES
-    PROPERTIES FIXTURES_REQUIRED wine)
+    PROPERTIES ${_properties})
 endfunction()
