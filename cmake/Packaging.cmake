@@ -16,32 +16,9 @@ install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/translation.dat
 # The vendor's package-signing key goes beside the program, like
 # translation.dat, but only into installations: the build tree's programs
 # are the tests' and must not start verifying.
-if(VANTREL_PACKAGE_PUBLIC_KEY_FILE)
-  get_filename_component(_vantrel_key "${VANTREL_PACKAGE_PUBLIC_KEY_FILE}" ABSOLUTE
-                         BASE_DIR "${PROJECT_SOURCE_DIR}")
-  if(NOT EXISTS "${_vantrel_key}" OR IS_DIRECTORY "${_vantrel_key}")
-    message(FATAL_ERROR "VANTREL_PACKAGE_PUBLIC_KEY_FILE: ${_vantrel_key} is not a file")
-  endif()
-  # A key the program cannot read would stop every installation, so its
-  # shape is checked now: a comment line, then "Ed" + key id + key in base64.
-  file(STRINGS "${_vantrel_key}" _vantrel_key_lines LIMIT_COUNT 3)
-  list(LENGTH _vantrel_key_lines _vantrel_key_count)
-  set(_vantrel_key_line "")
-  if(_vantrel_key_count EQUAL 2)
-    list(GET _vantrel_key_lines 1 _vantrel_key_line)
-    string(STRIP "${_vantrel_key_line}" _vantrel_key_line)
-  endif()
-  if(NOT _vantrel_key_count EQUAL 2 OR NOT _vantrel_key_lines MATCHES "^untrusted comment: "
-     OR NOT _vantrel_key_line MATCHES "^RW[A-Za-z0-9+/]+$")
-    message(FATAL_ERROR "VANTREL_PACKAGE_PUBLIC_KEY_FILE: ${_vantrel_key} is not a minisign "
-                        "public key (made with: minisign -G -p <file>)")
-  endif()
-  string(LENGTH "${_vantrel_key_line}" _vantrel_key_length)
-  if(NOT _vantrel_key_length EQUAL 56)
-    message(FATAL_ERROR "VANTREL_PACKAGE_PUBLIC_KEY_FILE: ${_vantrel_key} is not a minisign "
-                        "public key (its key line has ${_vantrel_key_length} characters, not 56)")
-  endif()
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${_vantrel_key}")
+include(${PROJECT_SOURCE_DIR}/cmake/PackageKey.cmake)
+vantrel_package_key(_vantrel_key)
+if(_vantrel_key)
   install(FILES "${_vantrel_key}" DESTINATION ${VANTREL_PROGRAM_DIR} RENAME package-key.pub
           PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
   message(STATUS "Packages are verified with the key in ${_vantrel_key}")

@@ -40,8 +40,10 @@ include(GoogleTest)
 # needs no Wine; every case runs with the run's wineserver, and with the
 # further FIXTURES, ENVIRONMENT and RESOURCE_LOCK given after the sources
 # (tests that share the prefix's HKEY_CURRENT_USER\Vantrel lock "hkcu_vantrel").
+# RUN_SERIAL runs each case alone, for cases that change what every other
+# test shares: the user's state key, the programs in the user's folder.
 function(vantrel_windows_add_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "FIXTURES;ENVIRONMENT;RESOURCE_LOCK")
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "RUN_SERIAL" "" "FIXTURES;ENVIRONMENT;RESOURCE_LOCK")
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
@@ -55,12 +57,16 @@ function(vantrel_windows_add_test name)
   # discovery: the discovery itself loses the separators of list values
   # (two fixtures, two variables).
   set(fixtures wine ${ARG_FIXTURES})
+  set(serial FALSE)
+  if(ARG_RUN_SERIAL)
+    set(serial TRUE)
+  endif()
   set(properties "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
   file(WRITE "${properties}"
        "foreach(test IN LISTS ${name}_TESTS)\n"
        "  set_tests_properties(\"\${test}\" PROPERTIES\n"
        "    FIXTURES_REQUIRED \"${fixtures}\" ENVIRONMENT \"${ARG_ENVIRONMENT}\"\n"
-       "    RESOURCE_LOCK \"${ARG_RESOURCE_LOCK}\")\n"
+       "    RESOURCE_LOCK \"${ARG_RESOURCE_LOCK}\" RUN_SERIAL ${serial})\n"
        "endforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${properties}")
 endfunction()

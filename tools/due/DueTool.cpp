@@ -21,7 +21,11 @@ const char* const kUsage =
     "usage: vantrel-due [-q]\n"
     "  Exits 0 when a check by the Vantrel client is due and 1 when it is not,\n"
     "  from the update mode and next check date the client stored in\n"
+#ifdef _WIN32
+    "  HKEY_CURRENT_USER\\Vantrel. Prints the reason unless -q is given.\n"
+#else
     "  $XDG_CONFIG_HOME/vantrel/user.reg. Prints the reason unless -q is given.\n"
+#endif
     "  VANTREL_NOW (YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS, local) sets the clock.\n";
 
 int Usage(const std::string& error) {
