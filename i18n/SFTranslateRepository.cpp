@@ -41,7 +41,7 @@ void* LoadWords(TValueReader& reader) {
     auto data = std::make_unique<TDictStoreData>();
     reader.ReadListBegin();
     while (!reader.EndOfList()) {
-        data->Words.push_back(reader.ReadWideString());
+        data->Words.push_back(QString::fromStdU16String(reader.ReadWideString()));
     }
     reader.ReadListEnd();
     return data.release();
@@ -51,7 +51,7 @@ void StoreWords(TValueWriter& writer, void* data) {
     writer.WriteListBegin();
     if (data != nullptr) {
         for (const QString& word : static_cast<TDictStoreData*>(data)->Words) {
-            writer.WriteWideString(word);
+            writer.WriteWideString(word.toStdU16String());
         }
     }
     writer.WriteListEnd();
@@ -150,8 +150,8 @@ void TSFTranslateRepository::ReadLanguages(TValueReader& reader) {
     reader.ReadListBegin();
     while (!reader.EndOfList()) {
         TLanguageData language;
-        language.Name = reader.ReadWideString();
-        language.SecondText = reader.ReadWideString();
+        language.Name = QString::fromStdU16String(reader.ReadWideString());
+        language.SecondText = QString::fromStdU16String(reader.ReadWideString());
         language.Value = reader.ReadRawInt32();
         FLanguages.push_back(language);
         MatchLanguage(FLanguages.back(), static_cast<std::int32_t>(FLanguages.size() - 1));
@@ -190,7 +190,7 @@ bool TSFTranslateRepository::LoadDictionaryData(const QByteArray& bytes) {
     FLastLoadError.clear();
     FLastLoadErrorOffset = -1;
     try {
-        TValueReader reader(bytes);
+        TValueReader reader(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         ReadLanguages(reader);
         FDictionary.Dictionary().LoadFromStream(reader);
     } catch (const TStreamReadError& failure) {
@@ -263,13 +263,13 @@ QByteArray TSFTranslateRepository::StoreDictionary() const {
     TValueWriter writer;
     writer.WriteListBegin();
     for (const TLanguageData& language : FLanguages) {
-        writer.WriteWideString(language.Name);
-        writer.WriteWideString(language.SecondText);
+        writer.WriteWideString(language.Name.toStdU16String());
+        writer.WriteWideString(language.SecondText.toStdU16String());
         writer.WriteRawInt32(language.Value);
     }
     writer.WriteListEnd();
     FDictionary.Dictionary().StoreToStream(writer);
-    return writer.Bytes();
+    return QByteArray::fromStdString(writer.Bytes());
 }
 
 }  // namespace vantrel

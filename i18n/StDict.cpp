@@ -1,10 +1,9 @@
 #include "i18n/StDict.h"
 
-#include <QString>
-#include <QStringDecoder>
-
 #include <algorithm>
 #include <set>
+
+#include "i18n/UnicodeText.h"
 
 namespace vantrel {
 
@@ -47,17 +46,23 @@ std::set<std::string>& Registry() {
 }  // namespace
 
 std::string FoldKey(const std::string& key) {
-    // Most keys are plain ASCII; they need no trip through UTF-16.
+    // Most keys are plain ASCII; they need no table.
     if (IsAscii(key)) {
         return AsciiUpper(key);
     }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString wide = decoder(QByteArrayView(key.data(), static_cast<qsizetype>(key.size())));
-    if (decoder.hasError()) {
-        return AsciiUpper(key);
+    std::string upper;
+    upper.reserve(key.size());
+    // A byte order mark that opens a key has never counted: keys written with
+    // and without one are the same key, as stored dictionaries have them.
+    std::size_t pos = key.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    while (pos < key.size()) {
+        const char32_t codePoint = unicode::DecodeUtf8(key, pos);
+        if (codePoint == unicode::kNotDecoded) {
+            return AsciiUpper(key);
+        }
+        unicode::AppendUpperCaseUtf8(codePoint, upper);
     }
-    const QByteArray upper = wide.toUpper().toUtf8();
-    return {upper.constData(), static_cast<std::size_t>(upper.size())};
+    return upper;
 }
 
 std::uint32_t HashFoldedKey(const std::string& folded, std::uint32_t hashSize) {

@@ -2,6 +2,9 @@
 
 #include <limits>
 
+#include "i18n/UnicodeText.h"
+#include "platform/TextConversion.h"
+
 namespace vantrel {
 
 namespace {
@@ -16,20 +19,79 @@ bool IsTextTag(TValueTag tag) {
            tag == TValueTag::Utf8String;
 }
 
-QString Utf16LeToQString(const char* bytes, std::size_t units) {
-    QString text(static_cast<qsizetype>(units), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+std::u16string Utf16LeToText(const char* bytes, std::size_t units) {
+    std::u16string text(units, u'\0');
     for (std::size_t i = 0; i < units; ++i) {
         const auto low = static_cast<std::uint8_t>(bytes[2 * i]);
         const auto high = static_cast<std::uint8_t>(bytes[2 * i + 1]);
-        out[i] = static_cast<char16_t>(low | (high << 8));
+        text[i] = static_cast<char16_t>(low | (high << 8));
     }
     return text;
 }
 
-std::string ToCodePage(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+// A UTF-8 code page is decoded here rather than by the system, so that it
+// reads exactly as the window side's Qt read it.
+bool CodePageIsUtf8() {
+    static const bool utf8 =
+        platform::SystemCodePage() == "UTF-8" || platform::SystemCodePage() == "CP65001";
+    return utf8;
+}
+
+// Other code pages convert whole when they can; a text that does not is
+// taken character by character (up to four bytes each, as the longest
+// multi-byte code pages need), and what no length converts becomes U+FFFD.
+std::u16string FromCodePage(std::string_view bytes) {
+    if (CodePageIsUtf8()) {
+        return unicode::Utf8ToUtf16Lenient(bytes);
+    }
+    try {
+        return platform::CodePageToUtf16(std::string(bytes));
+    } catch (const std::runtime_error&) {
+    }
+    std::u16string wide;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t taken = 0;
+        for (std::size_t length = 1; taken == 0 && length <= 4 && length <= bytes.size() - pos;
+             ++length) {
+            try {
+                wide += platform::CodePageToUtf16(std::string(bytes.substr(pos, length)));
+                taken = length;
+            } catch (const std::runtime_error&) {
+            }
+        }
+        if (taken == 0) {
+            wide += static_cast<char16_t>(unicode::kReplacementCharacter);
+            taken = 1;
+        }
+        pos += taken;
+    }
+    return wide;
+}
+
+// The reverse: a character that the code page cannot hold becomes "?", as
+// the system's own conversions show it.
+std::string ToCodePage(const std::u16string& text) {
+    if (CodePageIsUtf8()) {
+        return unicode::Utf16ToUtf8Lenient(text);
+    }
+    try {
+        return platform::Utf16ToCodePage(text);
+    } catch (const std::runtime_error&) {
+    }
+    std::string narrow;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+                          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        const std::size_t units = pair ? 2 : 1;
+        try {
+            narrow += platform::Utf16ToCodePage(text.substr(i, units));
+        } catch (const std::runtime_error&) {
+            narrow += '?';
+        }
+        i += units - 1;
+    }
+    return narrow;
 }
 
 }  // namespace
@@ -117,16 +179,16 @@ TValueTag TValueReader::ReadText(const char*& bytes, std::size_t& count) {
     return tag;
 }
 
-QString TValueReader::ReadWideString() {
+std::u16string TValueReader::ReadWideString() {
     const char* bytes = nullptr;
     std::size_t count = 0;
     switch (ReadText(bytes, count)) {
         case TValueTag::WString:
-            return Utf16LeToQString(bytes, count);
+            return Utf16LeToText(bytes, count);
         case TValueTag::Utf8String:
-            return QString::fromUtf8(bytes, static_cast<qsizetype>(count));
+            return unicode::Utf8ToUtf16Lenient({bytes, count});
         default:
-            return QString::fromLocal8Bit(bytes, static_cast<qsizetype>(count));
+            return FromCodePage({bytes, count});
     }
 }
 
@@ -135,9 +197,9 @@ std::string TValueReader::ReadString() {
     std::size_t count = 0;
     switch (ReadText(bytes, count)) {
         case TValueTag::WString:
-            return ToCodePage(Utf16LeToQString(bytes, count));
+            return ToCodePage(Utf16LeToText(bytes, count));
         case TValueTag::Utf8String:
-            return ToCodePage(QString::fromUtf8(bytes, static_cast<qsizetype>(count)));
+            return ToCodePage(unicode::Utf8ToUtf16Lenient({bytes, count}));
         default:
             return {bytes, count};
     }
@@ -167,23 +229,26 @@ std::int32_t TValueReader::ReadRawInt32() {
 
 void TValueWriter::WriteUInt32(std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
-        FBytes.append(static_cast<char>((value >> shift) & 0xFF));
+        FBytes += static_cast<char>((value >> shift) & 0xFF);
     }
 }
 
-void TValueWriter::WriteWideString(const QString& text) {
+void TValueWriter::WriteWideString(const std::u16string& text) {
+    if (text.size() > std::numeric_limits<std::int32_t>::max()) {
+        throw std::length_error("a text is too long to be stored");
+    }
     WriteTag(TValueTag::WString);
     WriteUInt32(static_cast<std::uint32_t>(text.size()));
-    for (const QChar unit : text) {
-        FBytes.append(static_cast<char>(unit.unicode() & 0xFF));
-        FBytes.append(static_cast<char>(unit.unicode() >> 8));
+    for (const char16_t unit : text) {
+        FBytes += static_cast<char>(unit & 0xFF);
+        FBytes += static_cast<char>(unit >> 8);
     }
 }
 
 void TValueWriter::WriteString(const std::string& text) {
     if (text.size() <= std::numeric_limits<std::uint8_t>::max()) {
         WriteTag(TValueTag::String);
-        FBytes.append(static_cast<char>(text.size()));
+        FBytes += static_cast<char>(text.size());
     } else {
         if (text.size() > std::numeric_limits<std::int32_t>::max()) {
             throw std::length_error("a text is too long to be stored");
@@ -191,19 +256,19 @@ void TValueWriter::WriteString(const std::string& text) {
         WriteTag(TValueTag::LString);
         WriteUInt32(static_cast<std::uint32_t>(text.size()));
     }
-    FBytes.append(text.data(), static_cast<qsizetype>(text.size()));
+    FBytes += text;
 }
 
 void TValueWriter::WriteInteger(std::int32_t value) {
     if (value >= std::numeric_limits<std::int8_t>::min() &&
         value <= std::numeric_limits<std::int8_t>::max()) {
         WriteTag(TValueTag::Int8);
-        FBytes.append(static_cast<char>(value));
+        FBytes += static_cast<char>(value);
     } else if (value >= std::numeric_limits<std::int16_t>::min() &&
                value <= std::numeric_limits<std::int16_t>::max()) {
         WriteTag(TValueTag::Int16);
-        FBytes.append(static_cast<char>(value & 0xFF));
-        FBytes.append(static_cast<char>((value >> 8) & 0xFF));
+        FBytes += static_cast<char>(value & 0xFF);
+        FBytes += static_cast<char>((value >> 8) & 0xFF);
     } else {
         WriteTag(TValueTag::Int32);
         WriteUInt32(static_cast<std::uint32_t>(value));

@@ -2,12 +2,10 @@
 // its entries are read and written through these two classes.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace vantrel {
 
@@ -38,12 +36,14 @@ private:
 // Reads values from a byte buffer it does not own. Every length is checked
 // against what remains before anything is allocated for it, so a damaged file
 // fails with TStreamReadError rather than a huge allocation or a read past
-// the end.
+// the end. A text whose bytes do not decode is no such failure: it reads
+// with replacement characters, as the window side always read it.
 class TValueReader {
 public:
     TValueReader(const char* data, std::size_t size) : FData(data), FSize(size) {}
-    explicit TValueReader(const QByteArray& bytes)
-        : TValueReader(bytes.constData(), static_cast<std::size_t>(bytes.size())) {}
+    explicit TValueReader(std::string_view bytes) : TValueReader(bytes.data(), bytes.size()) {}
+    // The reader would outlive the bytes.
+    explicit TValueReader(std::string&&) = delete;
 
     std::size_t Position() const { return FPos; }
     std::size_t Remaining() const { return FSize - FPos; }
@@ -55,7 +55,7 @@ public:
     void ReadListBegin();  // expects 0x01
     void ReadListEnd();    // expects 0x00
     // Any of the four text tags; 8-bit texts are widened from the code page.
-    QString ReadWideString();
+    std::u16string ReadWideString();
     // Any of the four text tags; wide ones are narrowed to the code page.
     std::string ReadString();
     // Tags 0x02, 0x03 or 0x04, sign-extended.
@@ -81,12 +81,12 @@ private:
 // Appends values to a byte buffer in the form TValueReader reads.
 class TValueWriter {
 public:
-    const QByteArray& Bytes() const { return FBytes; }
+    const std::string& Bytes() const { return FBytes; }
 
     void WriteListBegin() { WriteTag(TValueTag::List); }
     void WriteListEnd() { WriteTag(TValueTag::Null); }
     // 0x12 and UTF-16LE, as wide texts are stored.
-    void WriteWideString(const QString& text);
+    void WriteWideString(const std::u16string& text);
     // 0x06 up to 255 bytes, else 0x0C.
     void WriteString(const std::string& text);
     // The shortest integer tag that holds the value.
@@ -94,10 +94,10 @@ public:
     void WriteRawInt32(std::int32_t value);
 
 private:
-    void WriteTag(TValueTag tag) { FBytes.append(static_cast<char>(tag)); }
+    void WriteTag(TValueTag tag) { FBytes += static_cast<char>(tag); }
     void WriteUInt32(std::uint32_t value);
 
-    QByteArray FBytes;
+    std::string FBytes;
 };
 
 }  // namespace vantrel

@@ -1,8 +1,6 @@
 // Dictionary files written byte by byte, independent of the code under test.
 #pragma once
 
-#include <QByteArray>
-
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -13,7 +11,7 @@ namespace vantrel::test {
 class TDictBytes {
 public:
     TDictBytes& Byte(std::uint8_t value) {
-        FBytes.append(static_cast<char>(value));
+        FBytes += static_cast<char>(value);
         return *this;
     }
     TDictBytes& Int32(std::int32_t value) {
@@ -30,6 +28,14 @@ public:
         }
         return *this;
     }
+    // The same for any text.
+    TDictBytes& Wide(const std::u16string& text) {
+        Byte(0x12).Int32(static_cast<std::int32_t>(text.size()));
+        for (char16_t unit : text) {
+            Byte(static_cast<std::uint8_t>(unit & 0xFF)).Byte(static_cast<std::uint8_t>(unit >> 8));
+        }
+        return *this;
+    }
     // 0x14, the byte count, the UTF-8 bytes.
     TDictBytes& Utf8(const std::string& text) {
         Byte(0x14).Int32(static_cast<std::int32_t>(text.size()));
@@ -37,11 +43,10 @@ public:
     }
     TDictBytes& Short(const std::string& text) {
         Byte(0x06).Byte(static_cast<std::uint8_t>(text.size()));
-        FBytes.append(text.data(), static_cast<qsizetype>(text.size()));
-        return *this;
+        return Raw(text);
     }
     TDictBytes& Raw(const std::string& bytes) {
-        FBytes.append(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        FBytes += bytes;
         return *this;
     }
     TDictBytes& Language(const std::string& name) { return Wide(name).Wide("").Int32(0); }
@@ -56,14 +61,14 @@ public:
         }
         return Byte(0x00);
     }
-    const QByteArray& Bytes() const { return FBytes; }
+    const std::string& Bytes() const { return FBytes; }
 
 private:
-    QByteArray FBytes;
+    std::string FBytes;
 };
 
 // A whole file: languages, the standard header, entries.
-inline QByteArray DictionaryFile(
+inline std::string DictionaryFile(
     const std::vector<std::string>& languages,
     const std::vector<std::pair<std::string, std::vector<std::string>>>& entries) {
     TDictBytes file;

@@ -6,6 +6,7 @@
 
 #include "i18n/StDict.h"
 #include "i18n/ValueStream.h"
+#include "platform/TextConversion.h"
 #include "tests/i18n/DictionaryBytes.h"
 
 namespace vantrel {
@@ -17,6 +18,16 @@ std::vector<std::string> KeysInTableOrder(const TStDictionary& dictionary) {
     std::vector<std::string> keys;
     dictionary.Iterate([&](const std::string& key, void*) { keys.push_back(key); });
     return keys;
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (char c : bytes) {
+        hex += kDigits[static_cast<unsigned char>(c) >> 4];
+        hex += kDigits[static_cast<unsigned char>(c) & 0x0F];
+    }
+    return hex;
 }
 
 void* Tag(std::intptr_t value) {
@@ -40,6 +51,10 @@ TEST(HashTest, NonAsciiKeysThatCompareEqualShareTheirFoldedForm) {
     EXPECT_EQ(FoldKey("Gr\xC3\xB6\xC3\x9F"
                       "e"),
               FoldKey("GR\xC3\x96SSE"));  // Größe
+    // Full mappings that grow the text, and a letter outside the BMP.
+    EXPECT_EQ(FoldKey("\xEF\xAC\x83"), "FFI");                            // ﬃ
+    EXPECT_EQ(FoldKey("\xCE\x90"), "\xCE\x99\xCC\x88\xCC\x81");           // ΐ
+    EXPECT_EQ(FoldKey("\xF0\x90\x90\xA8"), FoldKey("\xF0\x90\x90\x80"));  // Deseret
     // Not UTF-8: only ASCII letters fold, the other bytes stay distinct.
     EXPECT_EQ(FoldKey("a\xC3"), "A\xC3");
     EXPECT_NE(FoldKey("\xC3"), FoldKey("\xE3"));
@@ -114,7 +129,7 @@ TEST(StDictionaryTest, LoadChecksClassNamesWithoutRegardToCase) {
         reader.ReadListEnd();
         return static_cast<void*>(nullptr);
     });
-    auto load = [&](const QByteArray& bytes) {
+    auto load = [&](const std::string& bytes) {
         TValueReader reader(bytes);
         owner.Dictionary().LoadFromStream(reader);
     };
@@ -142,7 +157,7 @@ TEST(StDictionaryTest, HashSizeMayUseAnyIntegerTagButStaysWithinBounds) {
     TStNVDictionary owner;
     auto loadWithSize = [&](const TDictBytes& size) {
         TDictBytes bytes;
-        bytes.Short("TStDictionary").Short("TStDictNode").Raw(size.Bytes().toStdString());
+        bytes.Short("TStDictionary").Short("TStDictNode").Raw(size.Bytes());
         bytes.Byte(0x01).Byte(0x00);
         TValueReader reader(bytes.Bytes());
         owner.Dictionary().LoadFromStream(reader);
@@ -190,38 +205,58 @@ TEST(StDictionaryTest, StoreWritesWhatLoadReads) {
 }
 
 TEST(ValueReaderTest, AcceptsEveryTextTagForWideAndNarrowTexts) {
+    // The 8-bit tags hold the code page's bytes, whatever the code page.
+    const std::u16string wide = u"Gr\u00F6\u00DFe";
     const std::string utf8 =
         "Gr\xC3\xB6\xC3\x9F"
-        "e \xF0\x9F\x98\x80";  // Größe and U+1F600
-    const QString wide = QString::fromUtf8(utf8.c_str());
+        "e";
+    const std::string narrow = platform::Utf16ToCodePage(wide);
     TDictBytes bytes;
-    bytes.Short(utf8).Byte(0x0C).Int32(static_cast<std::int32_t>(utf8.size())).Raw(utf8);
-    bytes.Utf8(utf8).Byte(0x12).Int32(static_cast<std::int32_t>(wide.size()));
-    for (QChar unit : wide) {
-        bytes.Byte(unit.unicode() & 0xFF).Byte(unit.unicode() >> 8);
-    }
-    const QByteArray all = bytes.Bytes() + bytes.Bytes();
+    bytes.Short(narrow).Byte(0x0C).Int32(static_cast<std::int32_t>(narrow.size())).Raw(narrow);
+    bytes.Utf8(utf8).Wide(wide);
+    const std::string all = bytes.Bytes() + bytes.Bytes();
     TValueReader reader(all);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(reader.ReadWideString(), wide) << i;
     }
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(reader.ReadString(), utf8) << i;
+        EXPECT_EQ(reader.ReadString(), narrow) << i;
     }
     EXPECT_EQ(reader.Remaining(), 0u);
 }
 
-TEST(ValueReaderTest, IntegersAreSignExtended) {
-    const QByteArray bytes = TDictBytes()
-                                 .Byte(0x02)
-                                 .Byte(0x80)
-                                 .Byte(0x03)
-                                 .Byte(0x00)
-                                 .Byte(0x80)
-                                 .Byte(0x04)
-                                 .Int32(-5)
-                                 .Byte(0x04)
+// A damaged text is no damaged file: it reads with replacement characters.
+TEST(ValueReaderTest, TextsThatDoNotDecodeReadWithReplacementCharacters) {
+    const std::string utf8 = TDictBytes()
+                                 .Utf8("a\x80z")
+                                 .Utf8("\xE2\x82z")  // cut short: one U+FFFD a byte
+                                 .Utf8("\xEF\xBB\xBF\xF0\x9F\x98\x80")  // the mark goes
                                  .Bytes();
+    TValueReader wide(utf8);
+    EXPECT_EQ(wide.ReadWideString(), u"a\uFFFDz");
+    EXPECT_EQ(wide.ReadWideString(), u"\uFFFD\uFFFDz");
+    EXPECT_EQ(wide.ReadWideString(), u"\U0001F600");
+
+    // No code page but UTF-8 holds U+1F600, and none a lone surrogate.
+    const std::string lone =
+        TDictBytes().Wide(u"Size \U0001F600" + std::u16string(1, 0xD800)).Bytes();
+    const std::string& codePage = platform::SystemCodePage();
+    const bool utf8CodePage = codePage == "UTF-8" || codePage == "CP65001";
+    TValueReader narrow(lone);
+    EXPECT_EQ(narrow.ReadString(), utf8CodePage ? "Size \xF0\x9F\x98\x80\xEF\xBF\xBD" : "Size ??");
+}
+
+TEST(ValueReaderTest, IntegersAreSignExtended) {
+    const std::string bytes = TDictBytes()
+                                  .Byte(0x02)
+                                  .Byte(0x80)
+                                  .Byte(0x03)
+                                  .Byte(0x00)
+                                  .Byte(0x80)
+                                  .Byte(0x04)
+                                  .Int32(-5)
+                                  .Byte(0x04)
+                                  .Bytes();
     TValueReader reader(bytes);
     EXPECT_EQ(reader.ReadInteger(), -128);
     EXPECT_EQ(reader.ReadInteger(), -32768);
@@ -232,7 +267,7 @@ TEST(ValueReaderTest, IntegersAreSignExtended) {
 TEST(ValueReaderTest, LengthsBeyondTheDataFailAtTheLengthField) {
     struct TCase {
         const char* Name;
-        QByteArray Bytes;
+        std::string Bytes;
         std::size_t Offset;
     };
     const std::vector<TCase> cases = {
@@ -246,7 +281,7 @@ TEST(ValueReaderTest, LengthsBeyondTheDataFailAtTheLengthField) {
          1},
         {"utf-8", TDictBytes().Byte(0x14).Int32(0x40000000).Bytes(), 1},
         {"unknown tag", TDictBytes().Byte(0x07).Bytes(), 0},
-        {"nothing", QByteArray(), 0},
+        {"nothing", "", 0},
     };
     for (const TCase& c : cases) {
         TValueReader reader(c.Bytes);
@@ -266,12 +301,12 @@ TEST(ValueWriterTest, PicksTheShortestFormsAndWideStringsForWideTexts) {
     writer.WriteInteger(-40000);
     writer.WriteString(std::string(255, 'x'));
     writer.WriteString(std::string(256, 'y'));
-    writer.WriteWideString(QStringLiteral("Hi"));
-    const QByteArray& bytes = writer.Bytes();
-    EXPECT_EQ(bytes.left(10), QByteArray::fromHex("027f03d00704c063ffff"));
-    EXPECT_EQ(bytes.mid(10, 2), QByteArray::fromHex("06ff"));
-    EXPECT_EQ(bytes.mid(267, 5), QByteArray::fromHex("0c00010000"));
-    EXPECT_EQ(bytes.right(9), QByteArray::fromHex("120200000048006900"));
+    writer.WriteWideString(u"Hi");
+    const std::string& bytes = writer.Bytes();
+    EXPECT_EQ(Hex(bytes.substr(0, 10)), "027f03d00704c063ffff");
+    EXPECT_EQ(Hex(bytes.substr(10, 2)), "06ff");
+    EXPECT_EQ(Hex(bytes.substr(267, 5)), "0c00010000");
+    EXPECT_EQ(Hex(bytes.substr(bytes.size() - 9)), "120200000048006900");
 }
 
 }  // namespace

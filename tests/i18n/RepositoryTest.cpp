@@ -19,10 +19,10 @@ QString PathOf(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
-std::filesystem::path Store(const test::TempDir& dir, const QByteArray& bytes,
+std::filesystem::path Store(const test::TempDir& dir, const std::string& bytes,
                             const std::string& name = "translation.dat") {
     auto path = dir / name;
-    test::WriteFile(path, bytes.toStdString());
+    test::WriteFile(path, bytes);
     return path;
 }
 
@@ -67,7 +67,7 @@ const std::string kFrancais =
     "Fran\xC3\xA7"
     "ais";
 
-QByteArray ThreeLanguages() {
+std::string ThreeLanguages() {
     TDictBytes file;
     file.Byte(0x01).Language("English").Language("Deutsch");
     file.Utf8(kFrancais).Wide("").Int32(0).Byte(0x00).Header().Byte(0x01);
@@ -79,7 +79,7 @@ QByteArray ThreeLanguages() {
 
 TEST(RepositoryLoadTest, WorkedExampleLoadsAndStoresByteForByte) {
     test::TempDir dir;
-    const auto path = Store(dir, WorkedExample());
+    const auto path = Store(dir, WorkedExample().toStdString());
     TSFTranslateRepository repository;
     ASSERT_TRUE(repository.LoadDictionary(PathOf(path)))
         << repository.LastLoadError().toStdString();
@@ -192,7 +192,7 @@ TEST(RepositoryLoadTest, ForeignContainerClassKeepsLanguagesButLoadsNoEntries) {
 
 TEST(RepositoryLoadTest, DuplicateKeyStopsTheLoadAndKeepsTheEntriesBefore) {
     test::TempDir dir;
-    const QByteArray file =
+    const std::string file =
         test::DictionaryFile({"English", "Deutsch"}, {{"Hide", {"Ausblenden"}},
                                                       {"Quit", {"Beenden"}},
                                                       {"HIDE", {"Verstecken"}},
@@ -208,11 +208,11 @@ TEST(RepositoryLoadTest, DuplicateKeyStopsTheLoadAndKeepsTheEntriesBefore) {
 
 TEST(RepositoryLoadTest, BytesAfterTheEndAreIgnoredAndNonAsciiKeysFoldCase) {
     test::TempDir dir;
-    QByteArray file = test::DictionaryFile({"English", "Deutsch"}, {{"Gr\xC3\xB6\xC3\x9F"
-                                                                     "e",
-                                                                     {"Size"}},
-                                                                    {"\xC3\x84rger", {"Anger"}}});
-    file.append("trailing garbage");
+    std::string file = test::DictionaryFile({"English", "Deutsch"}, {{"Gr\xC3\xB6\xC3\x9F"
+                                                                      "e",
+                                                                      {"Size"}},
+                                                                     {"\xC3\x84rger", {"Anger"}}});
+    file += "trailing garbage";
     TSFTranslateRepository repository;
     ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, file))));
     repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
@@ -222,7 +222,7 @@ TEST(RepositoryLoadTest, BytesAfterTheEndAreIgnoredAndNonAsciiKeysFoldCase) {
 
 // Offsets at which each language record and each entry of a file is complete.
 struct TCutFile {
-    QByteArray Bytes;
+    std::string Bytes;
     std::vector<int> LanguageEnds;
     std::vector<int> EntryEnds;
 };
@@ -263,8 +263,8 @@ TEST(RepositoryLoadTest, FileCutAtEveryByteFailsKeepingWhatWasRead) {
     const TCutFile cut = FileWithBoundaries();
     const auto path = dir / "cut.dat";
     TSFTranslateRepository repository;
-    for (int size = 0; size < cut.Bytes.size(); ++size) {
-        test::WriteFile(path, cut.Bytes.left(size).toStdString());
+    for (int size = 0; size < static_cast<int>(cut.Bytes.size()); ++size) {
+        test::WriteFile(path, cut.Bytes.substr(0, static_cast<std::size_t>(size)));
         ASSERT_FALSE(repository.LoadDictionary(PathOf(path))) << size;
         const auto complete = [size](const std::vector<int>& ends) {
             return static_cast<std::int32_t>(
@@ -276,7 +276,7 @@ TEST(RepositoryLoadTest, FileCutAtEveryByteFailsKeepingWhatWasRead) {
         EXPECT_GE(repository.LastLoadErrorOffset(), 0) << size;
         EXPECT_LE(repository.LastLoadErrorOffset(), size) << size;
     }
-    test::WriteFile(path, cut.Bytes.toStdString());
+    test::WriteFile(path, cut.Bytes);
     ASSERT_TRUE(repository.LoadDictionary(PathOf(path)));
     EXPECT_EQ(repository.WordCount(), 4);
     repository.SetCurrentLanguage(QStringLiteral("deutsch"));
@@ -284,7 +284,7 @@ TEST(RepositoryLoadTest, FileCutAtEveryByteFailsKeepingWhatWasRead) {
 }
 
 TEST(RepositoryLoadTest, OversizedLengthsAndHashSizesFailWithoutAllocating) {
-    const std::vector<std::pair<const char*, QByteArray>> damaged = {
+    const std::vector<std::pair<const char*, std::string>> damaged = {
         {"language name", TDictBytes().Byte(0x01).Byte(0x12).Int32(0x7FFFFFFF).Bytes()},
         {"second text", TDictBytes().Byte(0x01).Wide("English").Byte(0x0C).Int32(-2).Bytes()},
         {"class name", TDictBytes().Byte(0x01).Byte(0x00).Byte(0x14).Int32(0x7FFFFFF0).Bytes()},

@@ -21,15 +21,15 @@ namespace {
 class TTranslatorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QByteArray file = test::DictionaryFile({"English", "Deutsch"},
-                                                     {{"Vantrel", {"Vantrel DE"}},
-                                                      {"Check for update", {"Nach Updates suchen"}},
-                                                      {"Hide", {"Ausblenden"}},
-                                                      {"Copy text", {"Text kopieren"}},
-                                                      {"Quit", {"Beenden"}},
-                                                      {"Hide the window", {"Fenster ausblenden"}}});
+        const std::string file = test::DictionaryFile(
+            {"English", "Deutsch"}, {{"Vantrel", {"Vantrel DE"}},
+                                     {"Check for update", {"Nach Updates suchen"}},
+                                     {"Hide", {"Ausblenden"}},
+                                     {"Copy text", {"Text kopieren"}},
+                                     {"Quit", {"Beenden"}},
+                                     {"Hide the window", {"Fenster ausblenden"}}});
         const auto path = FDir / "translation.dat";
-        test::WriteFile(path, file.toStdString());
+        test::WriteFile(path, file);
         FRepository = std::make_unique<TSFTranslateRepository>();
         FRepository->SetReturnEnglishIfMissed(true);
         ASSERT_TRUE(FRepository->LoadDictionary(QString::fromStdString(path.string())));
@@ -185,7 +185,7 @@ QByteArray MainWindowTable() {
         table.Byte(1);
         text("");
     }
-    return table.Bytes();
+    return QByteArray::fromStdString(table.Bytes());
 }
 
 TEST(TranslateComponentsTest, StoredTableReadsAndWritesBackTheSameBytes) {
@@ -205,13 +205,13 @@ TEST(TranslateComponentsTest, FlagsAndShortLengthsDecideWhatFollows) {
     table.Int32(1).Raw("a").Byte(0).Byte(7).Int32(-5);  // no caption; hint of length < 1
     table.Int32(1).Raw("b").Byte(1).Int32(0).Byte(0);
     TSFTranslateComponent translator;
-    ASSERT_TRUE(translator.ReadTranslateComponents(table.Bytes()));
+    ASSERT_TRUE(translator.ReadTranslateComponents(QByteArray::fromStdString(table.Bytes())));
     EXPECT_EQ(translator.ControlTable()[0], (TSFTranslateControlRec{"a", "", "", false, true}));
     EXPECT_EQ(translator.ControlTable()[1], (TSFTranslateControlRec{"b", "", "", true, false}));
 
     test::TDictBytes none;
     none.Int32(2).Raw("fE").Int32(-3);
-    ASSERT_TRUE(translator.ReadTranslateComponents(none.Bytes()));
+    ASSERT_TRUE(translator.ReadTranslateComponents(QByteArray::fromStdString(none.Bytes())));
     EXPECT_TRUE(translator.ControlTable().empty());
 }
 
@@ -224,7 +224,7 @@ TEST(TranslateComponentsTest, DamagedTablesAreRefusedWhole) {
         EXPECT_TRUE(translator.ControlTable().empty()) << size;
         EXPECT_TRUE(translator.FormName().empty()) << size;
     }
-    const std::vector<std::pair<const char*, QByteArray>> damaged = {
+    const std::vector<std::pair<const char*, std::string>> damaged = {
         {"empty form name", test::TDictBytes().Int32(0).Int32(0).Bytes()},
         {"empty control name", test::TDictBytes().Int32(1).Raw("f").Int32(1).Int32(0).Bytes()},
         {"huge count", test::TDictBytes().Int32(1).Raw("f").Int32(0x7FFFFFFF).Bytes()},
@@ -240,7 +240,8 @@ TEST(TranslateComponentsTest, DamagedTablesAreRefusedWhole) {
     };
     for (const auto& [what, bytes] : damaged) {
         std::string error;
-        EXPECT_FALSE(translator.ReadTranslateComponents(bytes, &error)) << what;
+        EXPECT_FALSE(translator.ReadTranslateComponents(QByteArray::fromStdString(bytes), &error))
+            << what;
         EXPECT_FALSE(error.empty()) << what;
     }
     translator.SetFormName("f");
