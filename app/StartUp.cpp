@@ -72,17 +72,7 @@ bool HandOverToRunningInstance() {
 #ifdef _WIN32
 
 std::string ProgramDirectory(char* /*argv0*/) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            break;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    std::string dir = platform::Utf8Text(std::filesystem::path(buffer).parent_path());
+    std::string dir = platform::Utf8Text(platform::OwnExecutablePath().parent_path());
     if (dir.empty() || dir.back() != '\\')
         dir += '\\';
     return dir;

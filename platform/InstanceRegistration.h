@@ -30,12 +30,12 @@ TInstanceClaim ClaimInstance();
 // The endpoint on which the registered instance `pid` listens, from the
 // record it published when it registered; nothing when `pid` is not the
 // registered instance.
-std::optional<std::string> RegisteredEndpoint(pid_t pid);
+std::optional<std::string> RegisteredEndpoint(pid_t pid);  // Linux only
 
 // The endpoint this process listens on: an abstract socket name (no file,
 // gone with the process) carrying the uid, the pid and a random part that
 // only readers of the private registration record learn, so that no one
 // else can occupy the name first.
-std::string OwnEndpointName();
+std::string OwnEndpointName();  // Linux only
 
 }  // namespace vantrel::platform

@@ -38,6 +38,6 @@ void EnsurePrivateDir(const std::filesystem::path& dir);
 // (the value of XDG_RUNTIME_DIR, null when unset) would compute it; the
 // process services use it to tell whether another process belongs to the
 // same session.
-std::filesystem::path RuntimeDirPathFor(const char* runtimeDir);
+std::filesystem::path RuntimeDirPathFor(const char* runtimeDir);  // Linux only
 
 }  // namespace vantrel::platform

@@ -89,14 +89,4 @@ TInstanceClaim ClaimInstance() {
     return claim;
 }
 
-// A second start reaches the instance through its windows (see
-// PostToProcessWindows); there is no endpoint to publish.
-std::optional<std::string> RegisteredEndpoint(pid_t /*pid*/) {
-    return std::nullopt;
-}
-
-std::string OwnEndpointName() {
-    return {};
-}
-
 }  // namespace vantrel::platform

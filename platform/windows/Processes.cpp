@@ -127,19 +127,7 @@ bool PostToProcessWindows(const TProcess& process, std::uint32_t message, std::i
 }
 
 std::string CurrentExeName() {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0)
-            return {};
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            break;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    return Utf8FromWide(std::filesystem::path(buffer).filename().native());
+    return Utf8FromWide(OwnExecutablePath().filename().native());
 }
 
 }  // namespace vantrel::platform

@@ -50,10 +50,6 @@ std::filesystem::path RuntimeDirPath() {
     return ConfigDirPath();
 }
 
-std::filesystem::path RuntimeDirPathFor(const char* /*runtimeDir*/) {
-    return RuntimeDirPath();
-}
-
 // The profile's folders are the user's alone by their inherited access
 // list; what must not be trusted is a junction or link planted in the
 // folder's place, which could send writes elsewhere.

@@ -23,6 +23,21 @@ std::string Utf8FromWide(std::wstring_view text) {
     return narrow;
 }
 
+std::filesystem::path OwnExecutablePath() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
 std::string SystemErrorText(DWORD error) {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,9 @@ namespace vantrel::platform {
 // made or got from the system itself.
 std::wstring WideFromUtf8(std::string_view text);
 std::string Utf8FromWide(std::wstring_view text);
+
+// The full path of this process's program, however long.
+std::filesystem::path OwnExecutablePath();
 
 // The system's message for an error code, in English where the system has
 // it, without the trailing line break.
