@@ -13,21 +13,9 @@
 #include <span>
 #include <stdexcept>
 
+#include "window/geometry/Geometry.h"
+
 namespace vantrel {
-
-// A rectangle given by its edges; Right and Bottom lie just outside it.
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    TRect Shrunk(int by) const { return {Left + by, Top + by, Right - by, Bottom - by}; }
-    bool operator==(const TRect&) const = default;
-};
 
 class TCanvas {
 public:
