@@ -297,14 +297,15 @@ QString TfVantrelMain::Translate(std::string_view text) {
 }
 
 QString TfVantrelMain::Expanded(std::string_view templ) {
-    return TranslateTemplate(*Repository, Std(templ), TemplateValues());
+    return QString::fromStdU16String(
+        ExpandTemplate(Repository->Translate(Std(templ)).toStdU16String(), TemplateValues()));
 }
 
 TTemplateValues TfVantrelMain::TemplateValues() const {
     TTemplateValues values;
     values.ProductTitle = ProjectInfo.ProductTitle;
-    values.NewVersionText = QString::fromLocal8Bit(FNewVersionText);
-    values.InstalledVersionText = QString::fromLocal8Bit(FInstalledVersionText);
+    values.NewVersionText = LocalText(FNewVersionText);
+    values.InstalledVersionText = LocalText(FInstalledVersionText);
     values.Position = ProgressBar->Position();
     values.Max = ProgressBar->Max();
     return values;

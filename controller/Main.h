@@ -22,12 +22,12 @@
 #include <memory>
 #include <string>
 
-#include "controller/TextTemplates.h"
 #include "controls/ControlColors.h"
 #include "core/PopupRecords.h"
 #include "i18n/SFTranslateComponent.h"
 #include "i18n/SFTranslateRepository.h"
 #include "platform/qt/BindResults.h"
+#include "window/controller/TextTemplates.h"
 
 namespace Ui {
 class TfVantrelMain;

@@ -163,7 +163,8 @@ void TfVantrelMain::UpdateCaption() {
             } else {
                 ShowCaption(title + QStringLiteral(" - ") +
                             Translator->TranslateText(Std(texts::kDownloading)) + u' ' +
-                            DownloadProgressText(ProgressBar->Position(), ProgressBar->Max()));
+                            QString::fromStdU16String(
+                                DownloadProgressText(ProgressBar->Position(), ProgressBar->Max())));
             }
             break;
         default:

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "controller/ShellOpen.h"
-#include "controller/TextTemplates.h"
 #include "core/BuildConfig.h"
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
 #include "download/IEDownload.h"
 #include "i18n/SFTranslateRepository.h"
 #include "protocol/HttpGet.h"
+#include "window/controller/TextTemplates.h"
 
 namespace vantrel {
 namespace {
@@ -95,7 +95,11 @@ QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
         // message box must still say something.
         message = QString::fromUtf8(key);
     }
-    return FormatText(message, values);
+    std::vector<std::u16string> wide;
+    wide.reserve(values.size());
+    for (const QString& value : values)
+        wide.push_back(value.toStdU16String());
+    return QString::fromStdU16String(FormatText(message.toStdU16String(), wide));
 }
 
 std::string PackageURL() {
