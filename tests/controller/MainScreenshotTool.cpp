@@ -170,6 +170,9 @@ bool Shoot(TfVantrelMain& window, const QString& file) {
     if (!test::WaitUntil([] { return fTrayPopupWindow.isNull(); }))
         return false;
     if (gAlone) {
+        // The focus and the default button settle once the popup's close
+        // has been handled.
+        QTest::qWait(400);
         const bool saved = window.grab().save(file, "PNG");
         std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
         return saved;

@@ -80,7 +80,7 @@ TEST_F(MainWindowStates, UpToDateOffersCloseAndGivesThePanelTheHeader) {
     EXPECT_EQ(w.lbNewVersion->text(), QStringLiteral("Your product is up to date!"));
     EXPECT_EQ(w.TrayHint(), QStringLiteral("Vantrel\r\nOrbisk is up to date."));
     EXPECT_EQ(w.btnHide->text(), QStringLiteral("Close"));
-    EXPECT_EQ(w.btnHideOnClick(), &TfVantrelMain::CloseClick);
+    EXPECT_EQ(w.Controller().btnHideOnClick(), TMainAction::Close);
     EXPECT_EQ(w.SpecialFrame1->height(), 97);
     EXPECT_EQ(w.SpecialFrame2->geometry(), QRect(0, 96, 460, 217));
     EXPECT_EQ(w.ScrollBox->geometry(), QRect(3, 2, 454, 213));
@@ -103,9 +103,9 @@ TEST_F(MainWindowStates, OfferedStateRaisesThePopupAndPointsEveryCommandAtTheDow
     EXPECT_EQ(w.lbCommandLabel->text(),
               QStringLiteral("New version is available to download! Click here to begin"));
     EXPECT_FALSE(w.lbCommandLabel->isHidden());
-    EXPECT_EQ(w.lbCommandLabelOnClick(), &TfVantrelMain::DownloadClick);
+    EXPECT_EQ(w.Controller().lbCommandLabelOnClick(), TMainAction::Download);
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Start download"));
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::DownloadClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Download);
     EXPECT_FALSE(w.btnCommand->isHidden());
     EXPECT_TRUE(w.ProgressBar->isHidden());
     EXPECT_EQ(w.TrayHint(),
@@ -164,7 +164,7 @@ TEST_F(MainWindowStates, WithoutATrayTheClosedPopupAndHideLeaveTheWindowInTheTas
     ASSERT_TRUE(WaitUntil([&] { return w.isVisible(); }));
     EXPECT_TRUE(w.isMinimized());
 
-    w.ShowMainWindow();
+    w.Controller().ShowMainWindow();
     EXPECT_FALSE(w.isMinimized());
     QTest::mouseClick(w.btnHide, Qt::LeftButton);
     EXPECT_TRUE(w.isVisible());
@@ -173,7 +173,7 @@ TEST_F(MainWindowStates, WithoutATrayTheClosedPopupAndHideLeaveTheWindowInTheTas
 
 TEST_F(MainWindowStates, APanelThatGoesAwayTakesTheTrayAndHideMinimisesInstead) {
     TfVantrelMain& w = Create();
-    w.ShowMainWindow();
+    w.Controller().ShowMainWindow();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel"));
     SetTrayAvailableOverride(false);
     QTest::mouseClick(w.btnHide, Qt::LeftButton);
@@ -259,11 +259,11 @@ TEST_F(MainWindowStates, ServerTextsAreShownLiterally) {
 TEST_F(MainWindowStates, TrayHintIsCutAt127Characters) {
     ProjectInfo.ProductTitle = std::string(200, 'x');
     TfVantrelMain& w = Create();
-    EXPECT_EQ(w.TrayHint().size(), kTrayHintMax);
+    EXPECT_EQ(static_cast<std::size_t>(w.TrayHint().size()), kTrayHintMax);
     EXPECT_TRUE(w.TrayHint().startsWith(QStringLiteral("Vantrel\r\nNew version of xxx")));
 
-    EXPECT_EQ(CutTrayHint(QString(126, u'a') + QStringLiteral("\U0001F600")).size(), 126);
-    EXPECT_EQ(CutTrayHint(QStringLiteral("short")), QStringLiteral("short"));
+    EXPECT_EQ(CutTrayHint(std::u16string(126, u'a') + u"\U0001F600").size(), 126U);
+    EXPECT_EQ(CutTrayHint(u"short"), u"short");
 }
 
 TEST_F(MainWindowStates, GlobeOpensOnlyAWebSite) {
@@ -291,9 +291,9 @@ TEST_F(MainWindowStates, DownloadedAtStartOffersTheInstallationAndNotifiesAgain)
     EXPECT_EQ(w.lbNewVersion->text(), QStringLiteral("New version downloaded successfully!"));
     EXPECT_EQ(w.lbCommandLabel->text(),
               QStringLiteral("Ready to install version 4.0.0.2. Click here to begin"));
-    EXPECT_EQ(w.lbCommandLabelOnClick(), &TfVantrelMain::InstallClick);
+    EXPECT_EQ(w.Controller().lbCommandLabelOnClick(), TMainAction::Install);
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Start installation"));
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::InstallClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Install);
     EXPECT_TRUE(w.ProgressBar->isHidden());
     EXPECT_EQ(w.TrayHint(),
               QStringLiteral("Vantrel\r\nOrbisk\r\nReady to install version 4.0.0.2"));
@@ -334,7 +334,7 @@ TEST_F(MainWindowStates, InstallerThatCannotBeOpenedKeepsPackageAndWindow) {
     EXPECT_EQ(Contents(Final()), "the package");
     EXPECT_EQ(UpdateState.Status, StatusDownloaded);
     EXPECT_EQ(closed.count(), 0);
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::InstallClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Install);
 
     // The next try opens the package the first one moved.
     OpenSucceeds = true;
@@ -353,7 +353,7 @@ TEST_F(MainWindowStates, InstallationWithoutAPackageSaysSoAndOffersTheDownload) 
     EXPECT_TRUE(Opened.empty());
     EXPECT_EQ(closed.count(), 0);
     EXPECT_EQ(UpdateState.Status, StatusNone);
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::DownloadClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Download);
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Start download"));
     EXPECT_EQ(SavedState().Status, StatusNone);
 }

@@ -66,7 +66,7 @@ TEST_F(MainWindowTransfer, FreshDownloadDropsTheOldPartialFileAndEndsDownloaded)
     // The caption is set before the transfer starts: paused, until progress.
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel - Paused"));
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Pause"));
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::PauseClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Pause);
     EXPECT_TRUE(w.lbCommandLabel->isHidden());
     EXPECT_FALSE(w.ProgressBar->isHidden());
     EXPECT_EQ(w.ProgressBar->PercentType(), TLabelProgressBar::showPercent);
@@ -160,7 +160,7 @@ TEST_F(MainWindowTransfer, CompleteFileAnswered416EntersTheDownloadedStateTwice)
     // Each of the component's two reports enters the state and sends the notice.
     EXPECT_EQ(Notices(), 2u);
     EXPECT_FALSE(fTrayPopupWindow.isNull());
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::InstallClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Install);
     EXPECT_EQ(Contents(Partial()), Server.Package());
 }
 
@@ -173,7 +173,7 @@ TEST_F(MainWindowTransfer, PauseAndResumeContinueTheSameFile) {
     // Answered 200: the abort pauses once more, to the same effect.
     QTest::mouseClick(w.btnCommand, Qt::LeftButton);
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Resume"));
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::DownloadClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Download);
     EXPECT_EQ(w.ProgressBar->PercentType(), TLabelProgressBar::showStatic);
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel - Paused"));
@@ -210,7 +210,7 @@ TEST_F(MainWindowTransfer, ResumeAskedForWhilePausingWaitsForTheCancelledEnd) {
     TfVantrelMain& w = CreateWatched();
     QTest::mouseClick(w.btnCommand, Qt::LeftButton);
     ASSERT_TRUE(WaitForProgress());
-    w.PauseClick(nullptr);
+    w.Controller().PauseClick();
     ASSERT_FALSE(w.TransferIdle()) << "the cancelled transfer ended inside the pause";
     QTest::mouseClick(w.btnCommand, Qt::LeftButton);
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Pause"));
@@ -227,7 +227,7 @@ TEST_F(MainWindowTransfer, ResumeAskedForWhilePausingWaitsForTheCancelledEnd) {
 TEST_F(MainWindowTransfer, QuitDuringATransferWaitsForTheAbortAndKeepsTheDownload) {
     UseSlowServer();
     TfVantrelMain& w = CreateWatched();
-    w.ShowMainWindow();
+    w.Controller().ShowMainWindow();
     QSignalSpy closed(&w, &TfVantrelMain::Closed);
     QTest::mouseClick(w.btnCommand, Qt::LeftButton);
     ASSERT_TRUE(WaitForProgress());
