@@ -276,8 +276,8 @@ void TfVantrelMain::FormCreate() {
     // A dictionary that is missing or damaged, or a language it lacks,
     // leaves the English texts.
     try {
-        Repository->LoadDictionary(QString::fromLocal8Bit(AppDir + "translation.dat"));
-        Repository->SetCurrentLanguage(QString::fromStdU16String(Language));
+        Repository->LoadDictionary(AppDir + "translation.dat");
+        Repository->SetCurrentLanguage(Language);
         Translator->TranslateForm();
         ProgressBar->SetPercentTypeText(TLabelProgressBar::showStatic,
                                         Translator->TranslateText(Std(texts::kPaused)));
@@ -293,7 +293,7 @@ void TfVantrelMain::FormCreate() {
 }
 
 QString TfVantrelMain::Translate(std::string_view text) {
-    return Repository->Translate(Std(text));
+    return QString::fromStdU16String(Repository->Translate(Std(text)));
 }
 
 QString TfVantrelMain::Expanded(std::string_view templ) {
@@ -367,7 +367,9 @@ void TfVantrelMain::ShowUpdateInfo() {
 void TfVantrelMain::FillInformationPanel() {
     InformationPanel->Fill(
         TInformationTexts::From(ProjectInfo), NewVersionOffered(),
-        [this](const std::string& english) { return Repository->Translate(english); },
+        [this](const std::string& english) {
+            return QString::fromStdU16String(Repository->Translate(english));
+        },
         [this](const std::string& english) { return Expanded(english); });
     if (!ProjectInfo.ProductLogo.Empty()) {
         const TJPEGImage& logo = ProjectInfo.ProductLogo;

@@ -40,7 +40,7 @@ QString ExpandTemplate(const QString& templ, const TTemplateValues& values) {
 
 QString TranslateTemplate(TSFTranslateRepository& repository, const std::string& templ,
                           const TTemplateValues& values) {
-    return ExpandTemplate(repository.Translate(templ), values);
+    return ExpandTemplate(QString::fromStdU16String(repository.Translate(templ)), values);
 }
 
 QString FormatText(const QString& format, const std::vector<QString>& values) {

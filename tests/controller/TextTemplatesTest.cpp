@@ -120,14 +120,12 @@ TEST(DownloadProgress, RoundsHalvesToEvenWithoutOverflow) {
 // What a translator writes replaces the English template, placeholders and all.
 TEST(TranslateTemplate, TranslatesThenExpands) {
     TSFTranslateRepository source;
-    source.SetLanguages(
-        {{QStringLiteral("English"), QString(), 0}, {QStringLiteral("Deutsch"), QString(), 0}});
-    source.AddWord(std::string(texts::kNewVersion),
-                   {QStringLiteral("[PROD_TITLE] [PROD_VERSION] ist da")});
+    source.SetLanguages({{u"English", {}, 0}, {u"Deutsch", {}, 0}});
+    source.AddWord(std::string(texts::kNewVersion), {u"[PROD_TITLE] [PROD_VERSION] ist da"});
     TSFTranslateRepository repository;
     ASSERT_TRUE(repository.LoadDictionaryData(source.StoreDictionary()))
-        << repository.LastLoadError().toStdString();
-    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+        << repository.LastLoadError();
+    repository.SetCurrentLanguage(u"Deutsch");
 
     const TTemplateValues values = Values();
     EXPECT_EQ(TranslateTemplate(repository, std::string(texts::kNewVersion), values),
