@@ -103,6 +103,29 @@ TEST(RepositoryLoadTest, WorkedExampleLoadsAndStoresByteForByte) {
     EXPECT_EQ(repository.StoreDictionary(), WorkedExample());
 }
 
+// Outside the system's code page too: on Windows a name passed on as a
+// plain narrow string would lose these letters.
+TEST(RepositoryLoadTest, FileNamesAreUtf8Paths) {
+    test::TempDir dir;
+    const auto folder = dir.path() / platform::Utf8Path(
+                                         "\xC3\x9C"
+                                         "bersetzung \xE6\x97\xA5");
+    std::filesystem::create_directories(folder);
+    const auto path = folder / "translation.dat";
+    test::WriteFile(path, WorkedExample());
+    const auto collected = folder / "missing.txt";
+    {
+        TSFTranslateRepository repository;
+        ASSERT_TRUE(repository.LoadDictionary(PathOf(path))) << repository.LastLoadError();
+        EXPECT_EQ(repository.DictionaryFileName(), PathOf(path));
+        repository.Collector().SetFileName(PathOf(collected));
+        repository.Collector().SetEnabled(true);
+        repository.SetCurrentLanguage(u"Deutsch");
+        repository.Translate("Not there");
+    }
+    EXPECT_EQ(ReadText(collected), "Not there\r\n");
+}
+
 TEST(RepositoryLoadTest, LanguagesAndKeysMatchWithoutRegardToCase) {
     test::TempDir dir;
     TSFTranslateRepository repository;
