@@ -268,8 +268,8 @@ void TfVantrelMain::FormCreate() {
     // A dictionary that is missing or damaged, or a language it lacks,
     // leaves the English texts.
     try {
-        Repository->LoadDictionary(QString::fromLocal8Bit(AppDir + "translation.dat"));
-        Repository->SetCurrentLanguage(QString::fromStdU16String(Language));
+        Repository->LoadDictionary(AppDir + "translation.dat");
+        Repository->SetCurrentLanguage(Language);
         Translator->TranslateForm();
         ProgressBar->SetPercentTypeText(TLabelProgressBar::showStatic,
                                         Translator->TranslateText(Std(texts::kPaused)));
@@ -295,7 +295,9 @@ QString TfVantrelMain::Expanded(std::string_view templ) {
 void TfVantrelMain::FillInformation() {
     InformationPanel->Fill(
         TInformationTexts::From(ProjectInfo), NewVersionOffered(),
-        [this](const std::string& english) { return Repository->Translate(english); },
+        [this](const std::string& english) {
+            return QString::fromStdU16String(Repository->Translate(english));
+        },
         [this](const std::string& english) { return Expanded(english); });
     if (!ProjectInfo.ProductLogo.Empty()) {
         const TJPEGImage& logo = ProjectInfo.ProductLogo;

@@ -15,7 +15,7 @@ namespace vantrel {
 static_assert(kBindStatusDownloadingData == platform::BINDSTATUS_DOWNLOADINGDATA);
 
 std::u16string TfVantrelMain::Translation(std::string_view english) {
-    return Repository->Translate(std::string(english)).toStdU16String();
+    return Repository->Translate(std::string(english));
 }
 
 void TfVantrelMain::StartTransfer(const std::string& url, const std::string& file) {

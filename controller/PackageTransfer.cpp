@@ -73,7 +73,8 @@ QString MoveToFinalName(const std::string& temporary, const std::string& final,
 QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
                       const std::vector<QString>& values) {
     const std::string key(text);
-    QString message = repository ? repository->Translate(key) : QString();
+    QString message =
+        repository ? QString::fromStdU16String(repository->Translate(key)) : QString();
     if (message.isEmpty()) {
         // An entry without this language's text translates to nothing; a
         // message box must still say something.

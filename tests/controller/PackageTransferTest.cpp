@@ -277,14 +277,12 @@ TEST(CheckPackageURL, RefusedNamesStayInsideTheDirectory) {
 TEST(CheckPackageURL, MessageIsTranslatedBeforeTheAddressGoesIn) {
     OfferedProduct offer("", "setup.exe", 1);
     TSFTranslateRepository source;
-    source.SetLanguages(
-        {{QStringLiteral("English"), QString(), 0}, {QStringLiteral("Deutsch"), QString(), 0}});
-    source.AddWord(std::string(texts::kPackageAddressNotWeb),
-                   {QStringLiteral("Adresse %s ist keine Webadresse")});
-    source.AddWord(std::string(texts::kPackageNameNotPlain), {QString()});
+    source.SetLanguages({{u"English", {}, 0}, {u"Deutsch", {}, 0}});
+    source.AddWord(std::string(texts::kPackageAddressNotWeb), {u"Adresse %s ist keine Webadresse"});
+    source.AddWord(std::string(texts::kPackageNameNotPlain), {u""});
     TSFTranslateRepository repository;
     ASSERT_TRUE(repository.LoadDictionaryData(source.StoreDictionary()));
-    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+    repository.SetCurrentLanguage(u"Deutsch");
     try {
         CheckPackageURL("file:///%s", &repository);
         FAIL() << "accepted";
