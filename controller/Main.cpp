@@ -292,13 +292,8 @@ QString TfVantrelMain::Expanded(std::string_view templ) {
     return QString::fromStdU16String(FController->Expanded(templ));
 }
 
-void TfVantrelMain::FillInformation() {
-    InformationPanel->Fill(
-        TInformationTexts::From(ProjectInfo), NewVersionOffered(),
-        [this](const std::string& english) {
-            return QString::fromStdU16String(Repository->Translate(english));
-        },
-        [this](const std::string& english) { return Expanded(english); });
+void TfVantrelMain::ShowInformation(const std::vector<TInformationElement>& elements) {
+    InformationPanel->Fill(elements);
     if (!ProjectInfo.ProductLogo.Empty()) {
         const TJPEGImage& logo = ProjectInfo.ProductLogo;
         const QImage image(logo.Pixels().data(), logo.Width(), logo.Height(),

@@ -132,7 +132,7 @@ private:
     // The view: what the controller shows (MainView.cpp).
     void ShowProduct(const std::u16string& title, const std::u16string& currentVersion) override;
     void SelectUpdateMode(int index) override;
-    void FillInformation() override;
+    void ShowInformation(const std::vector<TInformationElement>& elements) override;
     void SetCommand(const std::u16string& text, TMainAction action) override;
     void SetCommandLabel(const std::u16string& text, TMainAction action) override;
     void HideCommandLabel() override;
