@@ -14,11 +14,11 @@
 #include <csignal>
 
 #include "controller/SignatureFetch.h"
-#include "download/ResumeRecord.h"
 #include "signature/TrustedComment.h"
 #include "tests/controller/MainWindowFixture.h"
 #include "tests/support/Minisign.h"
 #include "tests/support/ScriptedServer.h"
+#include "window/download/ResumeRecord.h"
 
 namespace vantrel::test {
 namespace {
@@ -181,8 +181,7 @@ protected:
             WriteFile(Partial(), *row.PartialBefore);
         }
         if (row.PartialBefore) {
-            WriteResumeRecord(QString::fromStdString(Partial().string()),
-                              {kPackageBytes, "\"v1\"", false});
+            WriteResumeRecord(Partial().string(), {kPackageBytes, "\"v1\"", false});
             UpdateState.Status = StatusDownloading;
             UpdateState.DownloadingVersion = kOfferedVersion;
         }
