@@ -223,6 +223,9 @@ protected:
             EXPECT_FALSE(fs::exists(Partial()));
         EXPECT_EQ(Notices() - NoticeBase, row.Notice ? 1u : 0u);
         if (*row.Message) {
+            // The box opens once the component's event has returned, which
+            // may be after the transfer went idle.
+            WaitUntil([&] { return !boxes.Texts.empty(); });
             ASSERT_EQ(boxes.Texts.size(), 1u);
             EXPECT_TRUE(boxes.Texts[0].contains(QString::fromUtf8(row.Message)))
                 << boxes.Texts[0].toStdString();
