@@ -23,10 +23,10 @@
 #include "core/PopupRecords.h"
 #include "i18n/SFTranslateComponent.h"
 #include "i18n/SFTranslateRepository.h"
-#include "platform/qt/BindResults.h"
 #include "window/controller/MainController.h"
 #include "window/controller/MainServices.h"
 #include "window/controller/MainView.h"
+#include "window/download/BindResults.h"
 
 namespace Ui {
 class TfVantrelMain;
