@@ -10,8 +10,6 @@
 
 namespace vantrel {
 
-static_assert(kBindStatusDownloadingData == platform::BINDSTATUS_DOWNLOADINGDATA);
-
 std::u16string TfVantrelMain::Translation(std::string_view english) {
     return Repository->Translate(std::string(english));
 }

@@ -1,5 +1,9 @@
 #include "tests/support/TempDir.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -73,6 +77,16 @@ std::filesystem::path SourceDir() {
 }
 std::filesystem::path BinDir() {
     return PathSetting("VANTREL_BIN_DIR", VANTREL_TEST_BIN_DIR);
+}
+
+void MakeFileLink(const std::filesystem::path& target, const std::filesystem::path& link) {
+#ifdef _WIN32
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) == 0)
+        throw std::runtime_error("no link at " + link.string() + ": Windows error " +
+                                 std::to_string(GetLastError()));
+#else
+    std::filesystem::create_symlink(target, link);
+#endif
 }
 
 }  // namespace vantrel::test

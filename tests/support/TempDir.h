@@ -26,6 +26,9 @@ void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t
 void WriteFile(const std::filesystem::path& path, const std::string& text);
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path);
 std::string ReadFileText(const std::filesystem::path& path);
+// A symbolic link at `link` to the file `target` (on Windows through the
+// system: the runtime's create_symlink is not implemented there).
+void MakeFileLink(const std::filesystem::path& target, const std::filesystem::path& link);
 
 // The source tree and the build's bin directory; VANTREL_SOURCE_DIR and
 // VANTREL_BIN_DIR in the environment replace them.

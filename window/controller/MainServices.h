@@ -16,10 +16,6 @@
 
 namespace vantrel {
 
-// The binding's status code of a progress event that counts received bytes
-// (BINDSTATUS_DOWNLOADINGDATA).
-inline constexpr std::uint32_t kBindStatusDownloadingData = 5;
-
 // How a transfer ended, as the download component reports it.
 struct TTransferEnd {
     platform::HRESULT Result = platform::S_OK;

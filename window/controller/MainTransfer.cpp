@@ -15,6 +15,7 @@
 #include "core/iProcs.h"
 #include "window/controller/MainController.h"
 #include "window/controller/PackageNames.h"
+#include "window/download/UrlBinding.h"
 
 namespace vantrel {
 
@@ -120,7 +121,7 @@ void TMainController::ShowTransferFailure(cache::TWriteFailure failure) {
 
 void TMainController::TransferProgress(std::uint32_t progress, std::uint32_t progressMax,
                                        std::uint32_t statusCode) {
-    if (statusCode != kBindStatusDownloadingData)
+    if (statusCode != platform::BINDSTATUS_DOWNLOADINGDATA)
         return;
     ShowProgress(
         {FProgress.Visible, ClampToInt32(progress), ClampToInt32(progressMax), FProgress.Paused});

@@ -5,8 +5,8 @@
 // other file. So nothing here follows a link: a link found is removed, and
 // what it stood for counts as absent.
 //
-// The implementation here is the POSIX one; names are in the local 8-bit
-// encoding of file names.
+// linux/CacheFiles.cpp and windows/CacheFiles.cpp implement it; names are in
+// the local 8-bit encoding of file names.
 #pragma once
 
 #include <cstdint>

@@ -18,6 +18,7 @@
 #include "core/ProductVersion.h"
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
+#include "window/download/UrlBinding.h"
 
 namespace vantrel {
 namespace {
@@ -191,7 +192,7 @@ protected:
         Controller.TransferComplete({result, responseCode, std::nullopt, std::nullopt});
     }
     void Progress(std::uint32_t position, std::uint32_t total) {
-        Controller.TransferProgress(position, total, kBindStatusDownloadingData);
+        Controller.TransferProgress(position, total, platform::BINDSTATUS_DOWNLOADINGDATA);
     }
 
     TRecordingView View;
