@@ -11,7 +11,8 @@ enum TUpdateStatus : std::uint8_t {
     StatusDownloaded = 2,   // package complete, ready to install
 };
 
-// The update modes, equal to the item index of the main window's mode list.
+// The update modes; the number of each is what is stored and its position in
+// the main window's list. core/UpdateModes.h has their table.
 enum TUpdateMode : std::uint8_t {
     ModeNever = 0,
     ModeDaily = 1,
