@@ -21,6 +21,7 @@
 #include "controls/SpecialFrame.h"
 #include "core/SourceTexts.h"
 #include "core/UpdateModes.h"
+#include "core/UpdateState.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 #include "dialogs/ClickLabel.h"

@@ -17,6 +17,7 @@
 #include "controls/LabelProgressBar.h"
 #include "controls/SpecialFrame.h"
 #include "core/SourceTexts.h"
+#include "core/UpdateState.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 #include "dialogs/ClickLabel.h"

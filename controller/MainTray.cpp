@@ -7,6 +7,7 @@
 #include "controller/InformationPanel.h"
 #include "controller/SignatureFetch.h"
 #include "controller/TrayAvailability.h"
+#include "core/UpdateState.h"
 #include "core/iProcs.h"
 #include "dialogs/PopupWin.h"
 #include "download/IEDownload.h"

@@ -11,6 +11,7 @@
 #include "controller/SignatureFetch.h"
 #include "controls/LabelProgressBar.h"
 #include "core/SourceTexts.h"
+#include "core/UpdateState.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 #include "download/IEDownload.h"

@@ -1,4 +1,4 @@
-// The update state that lives across runs.
+// The update state that lives across runs, and its one process-wide copy.
 #pragma once
 
 #include <cstdint>
@@ -28,5 +28,11 @@ struct TUpdateState {
     // 0 while Mode is ModeNever.
     double NextScheduledUpdate = 0;
 };
+
+// The process-wide state (defined with the other process-wide values in
+// core/iProcs.cpp). Declared here rather than in core/iProcs.h, which
+// nearly every file includes, so that a change to the state rebuilds only
+// the files that use it.
+extern TUpdateState UpdateState;
 
 }  // namespace vantrel

@@ -7,6 +7,7 @@
 
 #include "core/Dates.h"
 #include "core/UpdateModes.h"
+#include "core/UpdateState.h"
 #include "core/iProcs.h"
 #include "platform/RegistryStore.h"
 

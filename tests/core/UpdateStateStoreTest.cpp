@@ -5,6 +5,7 @@
 
 #include "core/Dates.h"
 #include "core/UpdateModes.h"
+#include "core/UpdateState.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 #include "platform/RegistryStore.h"
