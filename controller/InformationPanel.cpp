@@ -9,9 +9,9 @@
 #include "controller/MainWindowLook.h"
 #include "controller/ScrollBox.h"
 #include "controller/ShellOpen.h"
-#include "controller/TextTemplates.h"
 #include "controls/TabedLabel.h"
 #include "core/ProjectInfo.h"
+#include "window/controller/TextTemplates.h"
 
 namespace vantrel {
 namespace {
@@ -149,7 +149,7 @@ bool ShowsWebSite(const std::string& url) {
 }
 
 QString WebSiteHint(const QString& format, const std::string& url) {
-    return FormatText(format, {FromLocal8Bit(url)});
+    return QString::fromStdU16String(FormatText(format.toStdU16String(), {LocalText(url)}));
 }
 
 QString PlainToolTip(const QString& text) {

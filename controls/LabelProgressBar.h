@@ -19,6 +19,7 @@
 #include "controls/Canvas.h"
 #include "controls/ColorFunctions.h"
 #include "controls/ControlColors.h"
+#include "window/controls/Percent.h"
 
 namespace vantrel {
 
@@ -301,11 +302,6 @@ private:
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLabelProgressBar::TLPBPercentBoundVisibilitySet)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLabelProgressBar::TLPBViewSet)
-
-// The integer nearest to part × 100 / whole, halves going to the even
-// neighbour, in exact 64-bit arithmetic: byte counts above 21,474,836 times 100
-// no longer fit 32 bits. A whole of 0 gives 0 rather than a division by zero.
-std::int64_t NearestPercent(std::int64_t part, std::int64_t whole);
 
 // Fills "%d" with the given numbers in turn and "%%" with "%"; anything
 // else, a "%d" beyond the numbers included, stays as written.
