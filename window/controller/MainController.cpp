@@ -250,9 +250,11 @@ void TMainController::btnHideClick() {
     HideMainWindow();
 }
 
+// The list shows the modes' table, so a position is a mode's number; -1
+// (nothing chosen) names none.
 void TMainController::UpdateModeChosen(int index) {
-    if (index >= 0)
-        UpdateState.Mode = static_cast<std::uint8_t>(index);
+    if (const std::optional<TUpdateMode> mode = UpdateModeFromNumber(index))
+        UpdateState.Mode = *mode;
 }
 
 // ---- The window, the tray and the popup ------------------------------------
