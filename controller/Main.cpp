@@ -25,13 +25,13 @@
 #include "dialogs/ClickLabel.h"
 #include "dialogs/Pictures.h"
 #include "dialogs/PopupWin.h"
-#include "download/BSCB.h"
-#include "download/CacheFiles.h"
 #include "download/IEDownload.h"
-#include "download/Streams.h"
 #include "i18n/FormTranslation.h"
 #include "platform/UserDirs.h"
 #include "ui_Main.h"
+#include "window/download/BSCB.h"
+#include "window/download/CacheFiles.h"
+#include "window/download/Streams.h"
 
 // The pictures live in a static library: their initialiser is only kept when
 // called by name, and Q_INIT_RESOURCE must be used outside any namespace.
@@ -160,12 +160,13 @@ void TfVantrelMain::ApplyLooks() {
 }
 
 void TfVantrelMain::MakeNonVisualParts() {
-    IEDownload = new TIEDownload(this);
-    IEDownload->setObjectName(QStringLiteral("IEDownload"));
+    auto* download = new TQtIEDownload(this);
+    download->setObjectName(QStringLiteral("IEDownload"));
+    IEDownload = download;
     ConfigurePackageDownload(*IEDownload);
     IEDownload->OnProgress = [this](TBSCB*, std::uint32_t progress, std::uint32_t max,
-                                    std::uint32_t status, const QString&, const QString&,
-                                    const QString&, const QString&) {
+                                    std::uint32_t status, const std::string&, const std::string&,
+                                    const std::string&, const std::string&) {
         FController->TransferProgress(progress, max, status);
     };
     IEDownload->OnComplete = [this](TBSCB* sender, TStream* stream, platform::HRESULT result) {
@@ -292,13 +293,8 @@ QString TfVantrelMain::Expanded(std::string_view templ) {
     return QString::fromStdU16String(FController->Expanded(templ));
 }
 
-void TfVantrelMain::FillInformation() {
-    InformationPanel->Fill(
-        TInformationTexts::From(ProjectInfo), NewVersionOffered(),
-        [this](const std::string& english) {
-            return QString::fromStdU16String(Repository->Translate(english));
-        },
-        [this](const std::string& english) { return Expanded(english); });
+void TfVantrelMain::ShowInformation(const std::vector<TInformationElement>& elements) {
+    InformationPanel->Fill(elements);
     if (!ProjectInfo.ProductLogo.Empty()) {
         const TJPEGImage& logo = ProjectInfo.ProductLogo;
         const QImage image(logo.Pixels().data(), logo.Width(), logo.Height(),

@@ -23,10 +23,10 @@
 #include "core/PopupRecords.h"
 #include "i18n/SFTranslateComponent.h"
 #include "i18n/SFTranslateRepository.h"
-#include "platform/qt/BindResults.h"
 #include "window/controller/MainController.h"
 #include "window/controller/MainServices.h"
 #include "window/controller/MainView.h"
+#include "window/download/BindResults.h"
 
 namespace Ui {
 class TfVantrelMain;
@@ -132,7 +132,7 @@ private:
     // The view: what the controller shows (MainView.cpp).
     void ShowProduct(const std::u16string& title, const std::u16string& currentVersion) override;
     void SelectUpdateMode(int index) override;
-    void FillInformation() override;
+    void ShowInformation(const std::vector<TInformationElement>& elements) override;
     void SetCommand(const std::u16string& text, TMainAction action) override;
     void SetCommandLabel(const std::u16string& text, TMainAction action) override;
     void HideCommandLabel() override;

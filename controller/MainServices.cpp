@@ -6,9 +6,7 @@
 #include "controller/PackageVerification.h"
 #include "controller/SignatureFetch.h"
 #include "core/UpdateStateStore.h"
-#include "download/BSCB.h"
 #include "download/IEDownload.h"
-#include "download/Streams.h"
 
 namespace vantrel {
 
@@ -19,7 +17,7 @@ std::u16string TfVantrelMain::Translation(std::string_view english) {
 }
 
 void TfVantrelMain::StartTransfer(const std::string& url, const std::string& file) {
-    IEDownload->Download(QString::fromLocal8Bit(url), QString::fromLocal8Bit(file));
+    IEDownload->Download(url, file);
 }
 
 void TfVantrelMain::CancelTransfer() {

@@ -113,8 +113,8 @@ void ConfigurePackageDownload(TIEDownload& download) {
     // A resume never sets the range: the component asks for what follows the
     // bytes already in the file.
     download.Range = {0, 0};
-    download.SetAdditionalHeader({QString::fromLatin1(kPackageHeaderLine)});
-    download.UserAgent = QString::fromLatin1(kPackageUserAgent);
+    download.SetAdditionalHeader({kPackageHeaderLine});
+    download.UserAgent = kPackageUserAgent;
 }
 
 void CheckPackageURL(const std::string& url, TSFTranslateRepository* repository) {

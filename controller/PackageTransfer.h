@@ -15,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/qt/BindResults.h"
 #include "window/controller/MainServices.h"
 #include "window/controller/PackageNames.h"
+#include "window/download/BindResults.h"
 
 namespace vantrel {
 

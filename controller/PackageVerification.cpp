@@ -7,11 +7,11 @@
 #include "controller/PackageTransfer.h"
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
-#include "download/CacheFiles.h"
-#include "download/ResumeRecord.h"
 #include "signature/MinisignFormat.h"
 #include "signature/PackageSignature.h"
 #include "signature/TrustedComment.h"
+#include "window/download/CacheFiles.h"
+#include "window/download/ResumeRecord.h"
 
 namespace vantrel {
 namespace {
@@ -128,8 +128,7 @@ void RemovePackageFiles(const std::string& tempDir, bool includingFinal) {
     fs::remove(temporary, ignored);
     if (includingFinal)
         fs::remove(FinalPackageFile(tempDir), ignored);
-    fs::remove(ResumeRecordFile(QString::fromLocal8Bit(temporary)).toLocal8Bit().toStdString(),
-               ignored);
+    fs::remove(ResumeRecordFile(temporary), ignored);
     fs::remove(SignatureCopy(tempDir), ignored);
 }
 

@@ -1,10 +1,10 @@
 #include "controller/SignatureFetch.h"
 
 #include "controller/PackageTransfer.h"
-#include "download/BSCB.h"
 #include "download/IEDownload.h"
-#include "download/Streams.h"
 #include "signature/MinisignFormat.h"
+#include "window/download/BSCB.h"
+#include "window/download/Streams.h"
 
 namespace vantrel {
 
@@ -65,10 +65,10 @@ void TSignatureFetch::Start(const std::string& url, TDone done) {
     FReceived = 0;
     FTooLong = false;
     FTimedOut = false;
-    FDownload = new TIEDownload(this);
+    FDownload = new TQtIEDownload(this);
     Connect(*FDownload);
     FDeadline.start();
-    FDownload->Download(QString::fromLocal8Bit(url), QString());
+    FDownload->Download(url, {});
 }
 
 // The component goes once it has left its own events; its request is

@@ -17,6 +17,7 @@
 namespace vantrel {
 
 class TIEDownload;
+class TQtIEDownload;
 
 class TSignatureFetch : public QObject {
 public:
@@ -41,7 +42,7 @@ private:
 
     // One component per fetch: the events of an abandoned fetch, which may
     // still come while it ends, can never be taken for the next one's.
-    TIEDownload* FDownload = nullptr;
+    TQtIEDownload* FDownload = nullptr;
     QTimer FDeadline;
     TDone FDone;
     std::size_t FReceived = 0;

@@ -1,9 +1,9 @@
 #include "download/IEDownload.h"
 
-#include <algorithm>
+#include <QTime>
+
 #include <exception>
 
-#include "download/BSCB.h"
 #include "platform/RegistryStore.h"
 
 namespace vantrel {
@@ -13,166 +13,59 @@ namespace {
 const char* const kInternetSettingsKey =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\";
 
+// Qt's long time format names the time zone, which a duration does not
+// have; the zone fields are dropped with the space before them.
+QString LongTimeFormatWithoutZone(const QLocale& locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        }
+        if (!quoted && c == QLatin1Char('t')) {
+            continue;
+        }
+        result += c;
+    }
+    return result.trimmed();
+}
+
 }  // namespace
 
-std::uint32_t BindFlagsOf(const TBindInfoOptions& options) {
-    std::uint32_t flags = 0;
-    for (TBindInfoOption option : options) {
-        flags |= 1u << static_cast<std::uint32_t>(option);
-    }
-    return flags;
-}
-
-std::uint32_t CodePageNumber(TCodePageOption option) {
-    switch (option) {
-        case TCodePageOption::Ansi:
-            return 0;
-        case TCodePageOption::OEM:
-            return 1;
-        case TCodePageOption::Mac:
-            return 2;
-        case TCodePageOption::ThreadsAnsi:
-            return 3;
-        case TCodePageOption::Symbol:
-            return 42;
-        case TCodePageOption::UTF7:
-            return 65000;
-        case TCodePageOption::UTF8:
-            return 65001;
-    }
-    return 0;
-}
-
-std::uint32_t VerbNumber(TBindVerbOption option) {
-    return static_cast<std::uint32_t>(option);
-}
-
-QString BindStatusText(std::uint32_t code) {
-    static const char* const kTexts[] = {
-        "Finding resource...",
-        "Connecting...",
-        "Server redirecting client...",
-        "Beginning to download data...",
-        "Downloading data...",
-        "Ending data download...",
-        "Beginning to download components...",
-        "Installing components...",
-        "Ending component download...",
-        "Using cached copy...",
-        "Sending request...",
-        "CLSID available...",
-        "MIME type available...",
-        "Cache file name available...",
-    };
-    if (code >= 1 && code <= std::size(kTexts)) {
-        return QString::fromLatin1(kTexts[code - 1]);
-    }
-    return QStringLiteral("Bindstatus Unknown");
-}
-
-QString SystemUserAgent() {
-    try {
-        const auto key = platform::TRegistryStore::ForCurrentUser().ReadKey(kInternetSettingsKey);
-        if (!key) {
-            return QString();
-        }
-        const platform::TRegValue* value = key->Find("User Agent");
-        if (!value || value->Type != platform::RegString) {
-            return QString();
-        }
-        return QString::fromLocal8Bit(reinterpret_cast<const char*>(value->Data.data()),
-                                      static_cast<qsizetype>(value->Data.size()));
-    } catch (const std::exception&) {
-        // A damaged store only costs the default its text.
-        return QString();
-    }
-}
-
-// ---- TIEDownload ---------------------------------------------------------
-
-TIEDownload::TIEDownload(QObject* parent) : QObject(parent) {
-    SetOptions({TBindInfoOption::Asynchronous, TBindInfoOption::AsyncStorage,
-                TBindInfoOption::GetNewestVersion, TBindInfoOption::NoWriteCache,
-                TBindInfoOption::PullData});
-    SetMethod(TBindVerbOption::Get);
-    SetCodepage(TCodePageOption::Ansi);
-    FAdditionalHeader =
-        QStringList{QStringLiteral("Content-Type: application/x-www-form-urlencoded")};
+TQtIEDownload::TQtIEDownload(QObject* parent)
+    : QObject(parent), TIEDownload(QtBinder, QtTimers, QtTransferLocale()) {
     UserAgent = SystemUserAgent();
 }
 
-TIEDownload::~TIEDownload() {
-    // Freeing a request detaches it from its binding first.
-    auto requests = std::move(FRequests);
-    requests.clear();
+TTransferLocale QtTransferLocale(const QLocale& locale) {
+    TTransferLocale parts;
+    const QString format = LongTimeFormatWithoutZone(locale);
+    parts.TimeOfDay = [locale, format](std::int64_t msOfDay) {
+        return locale.toString(QTime(0, 0).addMSecs(static_cast<int>(msOfDay)), format)
+            .toStdString();
+    };
+    parts.DecimalPoint = locale.decimalPoint().toStdString();
+    return parts;
 }
 
-void TIEDownload::SetCodepage(TCodePageOption value) {
-    FCodepage = value;
-    FCodePageNumber = CodePageNumber(value);
-}
-
-void TIEDownload::SetMethod(TBindVerbOption value) {
-    FMethod = value;
-    FVerbNumber = VerbNumber(value);
-}
-
-void TIEDownload::SetOptions(const TBindInfoOptions& value) {
-    FOptions = value;
-    FBindFlags = BindFlagsOf(value);
-}
-
-TInfo TIEDownload::MakeInfo(const QString& url, const QString& fileName) const {
-    TInfo info;
-    info.Owner = const_cast<TIEDownload*>(this);
-    info.Url = url;
-    info.TimeOut = TimeOut;
-    info.FileName = fileName;
-    info.PostData = PostData;
-    info.PutFileName = PutFileName;
-    info.HeaderLines = FAdditionalHeader;
-    info.Password = Password;
-    info.UserName = Username;
-    info.CustomVerb = CustomVerb;
-    info.ExtraInfo = ExtraInfo;
-    info.Descriptor = Security.Descriptor;
-    info.UserAgent = UserAgent;
-    info.RangeBegin = Range.RangeBegin;
-    info.RangeEnd = Range.RangeEnd;
-    info.InheritHandle = Security.InheritHandle;
-    info.Verb = FVerbNumber;
-    info.BindFlags = FBindFlags;
-    info.BindInfoFlags = 0;
-    info.CodePage = FCodePageNumber;
-    info.HTMLDocument = HTMLDocument;
-    info.DomElement = DomElement;
-    return info;
-}
-
-void TIEDownload::Download(const QString& Url, const QString& FileName) {
-    // One flag for all requests: this also un-cancels a request that is still
-    // ending after a pause, which is why the window starts no transfer before
-    // the previous one has reported its end.
-    FCancelled = false;
-    auto request = std::make_unique<TBSCB>(MakeInfo(Url, FileName));
-    if (!(FBindFlags & platform::BINDF_ASYNCHRONOUS)) {
-        request->Start();
-        return;
-    }
-    TBSCB* started = request.get();
-    FRequests.push_back(std::move(request));
-    if (!started->Start()) {
-        // No binding, so no stop will ever free it.
-        RemoveRequest(started);
-    }
-}
-
-void TIEDownload::RemoveRequest(TBSCB* request) {
-    auto found = std::find_if(FRequests.begin(), FRequests.end(),
-                              [request](const auto& owned) { return owned.get() == request; });
-    if (found != FRequests.end()) {
-        std::unique_ptr<TBSCB> freed = std::move(*found);
-        FRequests.erase(found);
+std::string SystemUserAgent() {
+    try {
+        const auto key = platform::TRegistryStore::ForCurrentUser().ReadKey(kInternetSettingsKey);
+        if (!key) {
+            return {};
+        }
+        const platform::TRegValue* value = key->Find("User Agent");
+        if (!value || value->Type != platform::RegString) {
+            return {};
+        }
+        // The store holds the local 8-bit text; the request sends UTF-8.
+        return QString::fromLocal8Bit(reinterpret_cast<const char*>(value->Data.data()),
+                                      static_cast<qsizetype>(value->Data.size()))
+            .toStdString();
+    } catch (const std::exception&) {
+        // A damaged store only costs the default its text.
+        return {};
     }
 }
 

@@ -110,13 +110,13 @@ void BM_MainWindowDownload(benchmark::State& state) {
         TfVantrelMain window;
         std::uint64_t events = 0;
         const TOnProgressEvent handler = window.IEDownload->OnProgress;
-        window.IEDownload->OnProgress = [&](TBSCB* sender, std::uint32_t progress,
-                                            std::uint32_t max, std::uint32_t status,
-                                            const QString& text, const QString& elapsed,
-                                            const QString& speed, const QString& estimated) {
-            events += status == kStatusDownloadingData;
-            handler(sender, progress, max, status, text, elapsed, speed, estimated);
-        };
+        window.IEDownload->OnProgress =
+            [&](TBSCB* sender, std::uint32_t progress, std::uint32_t max, std::uint32_t status,
+                const std::string& text, const std::string& elapsed, const std::string& speed,
+                const std::string& estimated) {
+                events += status == kStatusDownloadingData;
+                handler(sender, progress, max, status, text, elapsed, speed, estimated);
+            };
         window.show();
         QCoreApplication::processEvents();
 
@@ -150,17 +150,17 @@ void BM_ComponentInProcess(benchmark::State& state) {
         OfferPackage();
         fs::create_directories(Setting.CacheDir);
         const std::string file = TemporaryPackageFile(Setting.CacheDir.string() + "/");
-        TIEDownload download;
+        TQtIEDownload download;
         ConfigurePackageDownload(download);
         std::uint64_t events = 0;
         download.OnProgress = [&events](TBSCB*, std::uint32_t, std::uint32_t, std::uint32_t status,
-                                        const QString&, const QString&, const QString&,
-                                        const QString&) {
+                                        const std::string&, const std::string&, const std::string&,
+                                        const std::string&) {
             events += status == kStatusDownloadingData;
         };
         const double cpuBefore = SelfCpuSeconds();
         const auto start = Clock::now();
-        download.Download(QString::fromStdString(Setting.PackageURL), QString::fromStdString(file));
+        download.Download(Setting.PackageURL, file);
         QTimer wake;
         wake.start(100);
         const auto deadline = start + kDeadline;

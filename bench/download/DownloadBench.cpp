@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "bench/support/ChildRun.h"
-#include "download/ResumeRecord.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
+#include "window/download/ResumeRecord.h"
 
 namespace {
 
@@ -77,8 +77,7 @@ void WriteHalf(const fs::path& package, const fs::path& out) {
 
 TRunResult FetchResume(const std::string& url, const fs::path& package, const fs::path& out) {
     WriteHalf(package, out);
-    vantrel::WriteResumeRecord(QString::fromStdString(out.string()),
-                               {fs::file_size(package), NginxETag(package).c_str(), false});
+    vantrel::WriteResumeRecord(out.string(), {fs::file_size(package), NginxETag(package), false});
     return RunChild(
         {(BinDir() / "vantrel-fetch").string(), url, out.string(), "--timeout", "30000"});
 }

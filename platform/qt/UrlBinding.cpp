@@ -60,50 +60,10 @@ curl_slist* AppendHeader(curl_slist* list, const QByteArray& line) {
 
 }  // namespace
 
-// ---- TBindStream ---------------------------------------------------------
+// ---- TQtUrlBinder -------------------------------------------------------
 
-std::uint32_t TBindStream::Read(void* buffer, std::uint32_t size) {
-    const std::size_t count = std::min<std::size_t>(size, Pending());
-    if (count == 0) {
-        return 0;
-    }
-    std::memcpy(buffer, FData.data() + FOffset, count);
-    FOffset += count;
-    if (FOffset == FData.size()) {
-        FData.clear();
-        FOffset = 0;
-    }
-    return static_cast<std::uint32_t>(count);
-}
-
-void TBindStream::Append(const char* data, std::size_t size) {
-    if (FOffset > 0 && FOffset == FData.size()) {
-        FData.clear();
-        FOffset = 0;
-    }
-    FData.insert(FData.end(), data, data + size);
-}
-
-// ---- Moniker and context -------------------------------------------------
-
-HRESULT CreateURLMoniker(const QString& url, std::unique_ptr<TUrlMoniker>& moniker) {
-    if (url.isEmpty()) {
-        return E_INVALIDARG;
-    }
-    moniker = std::make_unique<TUrlMoniker>(url);
-    return S_OK;
-}
-
-HRESULT CreateAsyncBindCtx(IBindStatusCallback* callback, std::unique_ptr<TBindContext>& context) {
-    if (callback == nullptr) {
-        return E_INVALIDARG;
-    }
-    context = std::make_unique<TBindContext>(callback);
-    return S_OK;
-}
-
-HRESULT IsValidURL(const TBindContext* /*context*/, const QString& url) {
-    const QUrl parsed(url, QUrl::StrictMode);
+HRESULT TQtUrlBinder::IsValidURL(const std::string& url) const {
+    const QUrl parsed(QString::fromStdString(url), QUrl::StrictMode);
     const QString scheme = parsed.scheme().toLower();
     if (!parsed.isValid() ||
         (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
@@ -113,8 +73,11 @@ HRESULT IsValidURL(const TBindContext* /*context*/, const QString& url) {
     return S_OK;
 }
 
-HRESULT TUrlMoniker::BindToStorage(const TBindContext& context) {
-    auto binding = std::make_shared<TBinding>(FUrl, context.Callback());
+HRESULT TQtUrlBinder::BindToStorage(const std::string& url, IBindStatusCallback& callback) {
+    if (url.empty()) {
+        return E_INVALIDARG;
+    }
+    auto binding = std::make_shared<TBinding>(QString::fromStdString(url), &callback);
     return binding->Start();
 }
 
@@ -190,7 +153,7 @@ void TBinding::ScheduleFinish(HRESULT result) {
     });
 }
 
-void TBinding::Progress(std::uint32_t status, const QString& text) {
+void TBinding::Progress(std::uint32_t status, const std::string& text) {
     if (FCallback && !FAborted) {
         FCallback->OnProgress(FReceived, ContentLength().value_or(0), status, text);
     }
@@ -201,16 +164,16 @@ void TBinding::Transact() {
         ScheduleFinish(E_ABORT);
         return;
     }
-    QString additional;
+    std::string additional;
     HRESULT hr = FAborted || !FCallback
                      ? E_ABORT
-                     : FCallback->BeginningTransaction(FUrl, QString(), 0, additional);
+                     : FCallback->BeginningTransaction(FUrl.toStdString(), {}, 0, additional);
     if (Failed(hr) || FAborted || !FCallback) {
         FAborted = true;
         ScheduleFinish(Failed(hr) ? hr : E_ABORT);
         return;
     }
-    QString user, password;
+    std::string user, password;
     if (FCallback->Authenticate(user, password) != S_OK) {
         user.clear();
         password.clear();
@@ -220,9 +183,9 @@ void TBinding::Transact() {
         return;
     }
     const QUrl parsed(FUrl);
-    Progress(BINDSTATUS_FINDINGRESOURCE, parsed.host());
-    Progress(BINDSTATUS_CONNECTING, parsed.host());
-    Progress(BINDSTATUS_SENDINGREQUEST, QString());
+    Progress(BINDSTATUS_FINDINGRESOURCE, parsed.host().toStdString());
+    Progress(BINDSTATUS_CONNECTING, parsed.host().toStdString());
+    Progress(BINDSTATUS_SENDINGREQUEST, {});
     if (FAborted) {
         return;
     }
@@ -235,8 +198,8 @@ void TBinding::Transact() {
     curl_multi_add_handle(FMulti, FEasy);
 }
 
-bool TBinding::SetUpTransfer(const QString& additionalHeaders, const QString& user,
-                             const QString& password) {
+bool TBinding::SetUpTransfer(const std::string& additionalHeaders, const std::string& user,
+                             const std::string& password) {
     FMulti = curl_multi_init();
     FEasy = curl_easy_init();
     if (!FMulti || !FEasy) {
@@ -244,16 +207,21 @@ bool TBinding::SetUpTransfer(const QString& additionalHeaders, const QString& us
     }
     FRequestUrl = FUrl.toUtf8();
     const bool isGet = FInfo.BindVerb == BINDVERB_GET ||
-                       (FInfo.BindVerb == BINDVERB_CUSTOM && FInfo.CustomVerb.isEmpty());
-    if (isGet && !FInfo.ExtraInfo.isEmpty()) {
-        FRequestUrl += FInfo.ExtraInfo.toUtf8();
+                       (FInfo.BindVerb == BINDVERB_CUSTOM && FInfo.CustomVerb.empty());
+    if (isGet && !FInfo.ExtraInfo.empty()) {
+        FRequestUrl += QByteArray::fromStdString(FInfo.ExtraInfo);
     }
     curl_slist* headers = nullptr;
     FRequestHeaders = additionalHeaders;
-    for (const QString& line : additionalHeaders.split(QStringLiteral("\r\n"))) {
+    for (std::size_t start = 0; start < additionalHeaders.size();) {
+        const std::size_t end =
+            std::min(additionalHeaders.find("\r\n", start), additionalHeaders.size());
+        const QByteArray line =
+            QByteArray::fromStdString(additionalHeaders.substr(start, end - start));
         if (!line.trimmed().isEmpty()) {
-            headers = AppendHeader(headers, line.toLocal8Bit());
+            headers = AppendHeader(headers, line);
         }
+        start = end + 2;
     }
     if (FBindFlags & (BINDF_GETNEWESTVERSION | BINDF_RESYNCHRONIZE | BINDF_PRAGMA_NO_CACHE)) {
         headers = AppendHeader(headers, "Pragma: no-cache");
@@ -286,7 +254,7 @@ bool TBinding::SetUpTransfer(const QString& additionalHeaders, const QString& us
         if (FInfo.BindVerb == BINDVERB_PUT) {
             FVerb = "PUT";
         } else if (FInfo.BindVerb == BINDVERB_CUSTOM) {
-            FVerb = FInfo.CustomVerb.toLatin1();
+            FVerb = QByteArray::fromStdString(FInfo.CustomVerb);
         }
         if (!FVerb.isEmpty()) {
             curl_easy_setopt(FEasy, CURLOPT_CUSTOMREQUEST, FVerb.constData());
@@ -299,9 +267,9 @@ bool TBinding::SetUpTransfer(const QString& additionalHeaders, const QString& us
     } else if (FInfo.BindVerb == BINDVERB_CUSTOM) {
         curl_easy_setopt(FEasy, CURLOPT_HTTPGET, 1L);
     }
-    if (!user.isEmpty() || !password.isEmpty()) {
-        FUser = user.toLocal8Bit();
-        FPassword = password.toLocal8Bit();
+    if (!user.empty() || !password.empty()) {
+        FUser = QByteArray::fromStdString(user);
+        FPassword = QByteArray::fromStdString(password);
         curl_easy_setopt(FEasy, CURLOPT_USERNAME, FUser.constData());
         curl_easy_setopt(FEasy, CURLOPT_PASSWORD, FPassword.constData());
         // Credentials go out only once the server has asked for them.
@@ -358,7 +326,7 @@ void TBinding::DeliverData(bool final) {
             flags |= BSCF_LASTDATANOTIFICATION;
         }
         if (FFirstData) {
-            Progress(BINDSTATUS_BEGINDOWNLOADDATA, QString());
+            Progress(BINDSTATUS_BEGINDOWNLOADDATA, {});
         }
         FFirstData = false;
         FAnnounced = FReceived;
@@ -367,7 +335,7 @@ void TBinding::DeliverData(bool final) {
         }
         if (final || !FLastProgress.isValid() || FLastProgress.elapsed() >= kProgressIntervalMs) {
             FLastProgress.start();
-            Progress(BINDSTATUS_DOWNLOADINGDATA, FUrl);
+            Progress(BINDSTATUS_DOWNLOADINGDATA, FUrl.toStdString());
         }
     }
 }
@@ -397,15 +365,15 @@ void TBinding::Complete(int curlCode) {
             return;
         }
         DeliverData(true);
-        Progress(BINDSTATUS_DOWNLOADINGDATA, FUrl);
-        Progress(BINDSTATUS_ENDDOWNLOADDATA, FUrl);
+        Progress(BINDSTATUS_DOWNLOADINGDATA, FUrl.toStdString());
+        Progress(BINDSTATUS_ENDDOWNLOADDATA, FUrl.toStdString());
         Finish(FAborted ? E_ABORT : S_OK);
         return;
     }
-    Finish(ResultOfCurl(code), QString::fromUtf8(curl_easy_strerror(code)));
+    Finish(ResultOfCurl(code), curl_easy_strerror(code));
 }
 
-void TBinding::Finish(HRESULT result, const QString& text) {
+void TBinding::Finish(HRESULT result, const std::string& text) {
     if (FStopped) {
         return;
     }
@@ -457,33 +425,15 @@ void TBinding::ReleaseTransfer() {
 
 // ---- Response headers ----------------------------------------------------
 
-std::optional<QByteArray> TBinding::ResponseHeader(const QByteArray& name) const {
+std::optional<std::string> TBinding::ResponseHeader(std::string_view name) const {
+    const QByteArray wanted =
+        QByteArray::fromRawData(name.data(), static_cast<qsizetype>(name.size()));
     for (const auto& [field, value] : FHeaderFields) {
-        if (field.compare(name, Qt::CaseInsensitive) == 0) {
-            return value;
+        if (field.compare(wanted, Qt::CaseInsensitive) == 0) {
+            return value.toStdString();
         }
     }
     return std::nullopt;
-}
-
-std::optional<std::uint64_t> TBinding::ContentLength() const {
-    const auto text = ResponseHeader("Content-Length");
-    if (!text) {
-        return std::nullopt;
-    }
-    bool ok = false;
-    const qulonglong value = text->toULongLong(&ok);
-    // Signs and the like are not a length.
-    if (!ok || text->isEmpty() || !std::isdigit(static_cast<unsigned char>(text->front())) ||
-        value > static_cast<qulonglong>(std::numeric_limits<std::int64_t>::max())) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-bool TBinding::Chunked() const {
-    const auto encoding = ResponseHeader("Transfer-Encoding");
-    return encoding && encoding->toLower().contains("chunked");
 }
 
 bool TBinding::Respond() {
@@ -491,9 +441,9 @@ bool TBinding::Respond() {
     if (!FCallback || FAborted) {
         return false;
     }
-    QString additional;
-    const HRESULT hr = FCallback->OnResponse(FStatus, QString::fromLatin1(FRawHeaders),
-                                             FRequestHeaders, additional);
+    std::string additional;
+    const HRESULT hr =
+        FCallback->OnResponse(FStatus, FRawHeaders.toStdString(), FRequestHeaders, additional);
     if (Failed(hr)) {
         FAborted = true;
     }
@@ -518,11 +468,11 @@ bool TBinding::HeaderBlockEnded() {
         if (const auto location = ResponseHeader("Location")) {
             // What was asked for over https never continues in the clear,
             // where anyone on the way could answer in the server's place.
-            if (LeavesHttps(*location)) {
+            if (LeavesHttps(QByteArray::fromStdString(*location))) {
                 FAborted = true;
                 return false;
             }
-            Progress(BINDSTATUS_REDIRECTING, QString::fromUtf8(*location));
+            Progress(BINDSTATUS_REDIRECTING, *location);
             return !FAborted;
         }
     }

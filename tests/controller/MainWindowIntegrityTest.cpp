@@ -15,11 +15,11 @@
 
 #include "controller/SignatureFetch.h"
 #include "core/UpdateState.h"
-#include "download/ResumeRecord.h"
 #include "signature/TrustedComment.h"
 #include "tests/controller/MainWindowFixture.h"
 #include "tests/support/Minisign.h"
 #include "tests/support/ScriptedServer.h"
+#include "window/download/ResumeRecord.h"
 
 namespace vantrel::test {
 namespace {
@@ -182,8 +182,7 @@ protected:
             WriteFile(Partial(), *row.PartialBefore);
         }
         if (row.PartialBefore) {
-            WriteResumeRecord(QString::fromStdString(Partial().string()),
-                              {kPackageBytes, "\"v1\"", false});
+            WriteResumeRecord(Partial().string(), {kPackageBytes, "\"v1\"", false});
             UpdateState.Status = StatusDownloading;
             UpdateState.DownloadingVersion = kOfferedVersion;
         }
@@ -225,6 +224,9 @@ protected:
             EXPECT_FALSE(fs::exists(Partial()));
         EXPECT_EQ(Notices() - NoticeBase, row.Notice ? 1u : 0u);
         if (*row.Message) {
+            // The box opens once the component's event has returned, which
+            // may be after the transfer went idle.
+            WaitUntil([&] { return !boxes.Texts.empty(); });
             ASSERT_EQ(boxes.Texts.size(), 1u);
             EXPECT_TRUE(boxes.Texts[0].contains(QString::fromUtf8(row.Message)))
                 << boxes.Texts[0].toStdString();

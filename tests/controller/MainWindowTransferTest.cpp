@@ -30,14 +30,15 @@ protected:
     void Watch(TfVantrelMain& w) {
         InitialCaption = w.windowTitle();
         auto original = w.IEDownload->OnProgress;
-        w.IEDownload->OnProgress =
-            [this, &w, original](TBSCB* sender, std::uint32_t progress, std::uint32_t max,
-                                 std::uint32_t status, const QString& text, const QString& elapsed,
-                                 const QString& speed, const QString& estimate) {
-                original(sender, progress, max, status, text, elapsed, speed, estimate);
-                if (status == 5)
-                    Seen.push_back({progress, max, w.windowTitle(), w.IEDownload->RequestCount()});
-            };
+        w.IEDownload->OnProgress = [this, &w, original](
+                                       TBSCB* sender, std::uint32_t progress, std::uint32_t max,
+                                       std::uint32_t status, const std::string& text,
+                                       const std::string& elapsed, const std::string& speed,
+                                       const std::string& estimate) {
+            original(sender, progress, max, status, text, elapsed, speed, estimate);
+            if (status == 5)
+                Seen.push_back({progress, max, w.windowTitle(), w.IEDownload->RequestCount()});
+        };
     }
     bool WaitForProgress() {
         const std::size_t before = Seen.size();

@@ -14,7 +14,7 @@ using namespace platform;
 
 class TRecordingCallback : public IBindStatusCallback {
 public:
-    HRESULT OnStartBinding(const std::shared_ptr<TBinding>& binding) override {
+    HRESULT OnStartBinding(const std::shared_ptr<IBinding>& binding) override {
         Calls.push_back("start");
         Binding = binding;
         return S_OK;
@@ -22,7 +22,7 @@ public:
     HRESULT GetPriority() override { return S_OK; }
     HRESULT OnLowResource() override { return S_OK; }
     HRESULT OnProgress(std::uint64_t progress, std::uint64_t max, std::uint32_t status,
-                       const QString&) override {
+                       const std::string&) override {
         if (status == BINDSTATUS_DOWNLOADINGDATA) {
             ++Downloading;
             LastProgress = progress;
@@ -30,7 +30,7 @@ public:
         }
         return S_OK;
     }
-    HRESULT OnStopBinding(HRESULT result, const QString&) override {
+    HRESULT OnStopBinding(HRESULT result, const std::string&) override {
         Calls.push_back("stop");
         Results.push_back(result);
         return S_OK;
@@ -62,37 +62,33 @@ public:
         return S_OK;
     }
     HRESULT OnObjectAvailable() override { return S_OK; }
-    HRESULT BeginningTransaction(const QString&, const QString&, std::uint32_t,
-                                 QString& additional) override {
+    HRESULT BeginningTransaction(const std::string&, const std::string&, std::uint32_t,
+                                 std::string& additional) override {
         Calls.push_back("transaction");
-        additional = QStringLiteral("X-Probe: 1\r\n");
+        additional = "X-Probe: 1\r\n";
         return S_OK;
     }
-    HRESULT OnResponse(std::uint32_t code, const QString&, const QString&, QString&) override {
+    HRESULT OnResponse(std::uint32_t code, const std::string&, const std::string&,
+                       std::string&) override {
         Calls.push_back("response");
         Code = code;
         ContentLength = Binding->ContentLength();
         AcceptRanges = Binding->ResponseHeader("accept-ranges");
         return AbortInResponse ? E_ABORT : S_OK;
     }
-    HRESULT Authenticate(QString&, QString&) override { return S_OK; }
+    HRESULT Authenticate(std::string&, std::string&) override { return S_OK; }
     HRESULT OnSecurityProblem(std::uint32_t) override { return S_OK; }
 
     // Binds `url` and waits for the stop.
     bool Bind(const std::string& url) {
-        std::unique_ptr<TUrlMoniker> moniker;
-        std::unique_ptr<TBindContext> context;
-        if (CreateURLMoniker(QString::fromStdString(url), moniker) != S_OK ||
-            CreateAsyncBindCtx(this, context) != S_OK) {
-            return false;
-        }
-        if (moniker->BindToStorage(*context) != MK_S_ASYNCHRONOUS) {
+        TQtUrlBinder binder;
+        if (binder.BindToStorage(url, *this) != MK_S_ASYNCHRONOUS) {
             return false;
         }
         return QTest::qWaitFor([this] { return !Results.empty(); }, 15000);
     }
 
-    std::shared_ptr<TBinding> Binding;
+    std::shared_ptr<IBinding> Binding;
     std::vector<std::string> Calls;
     std::vector<HRESULT> Results;
     std::string Received;
@@ -101,7 +97,7 @@ public:
     std::uint64_t LastSize = 0, LastProgress = 0, LastMax = 0;
     int Downloading = 0, FirstFlagCount = 0;
     std::optional<std::uint64_t> ContentLength;
-    std::optional<QByteArray> AcceptRanges;
+    std::optional<std::string> AcceptRanges;
     bool AbortInResponse = false, AbortInData = false;
 };
 
@@ -118,7 +114,7 @@ TEST(UrlBinding, NotifiesInOrderAndStopsOnce) {
     EXPECT_EQ(callback.FirstFlagCount, 1);
     EXPECT_EQ(callback.Code, 200u);
     EXPECT_EQ(callback.ContentLength, std::optional<std::uint64_t>(kPackageSize));
-    EXPECT_EQ(callback.AcceptRanges, std::optional<QByteArray>("bytes"));
+    EXPECT_EQ(callback.AcceptRanges, std::optional<std::string>("bytes"));
     EXPECT_EQ(callback.LastProgress, kPackageSize);
     EXPECT_EQ(callback.LastMax, kPackageSize);
     EXPECT_EQ(server.Requests().at(0).Header("X-Probe"), "1");
@@ -150,9 +146,10 @@ TEST(UrlBinding, OwnFailuresMapToDistinctCodes) {
     ASSERT_TRUE(dropped.Bind(server.URL("/drop")));
     EXPECT_EQ(dropped.Results, std::vector<HRESULT>{INET_E_DOWNLOAD_FAILURE});
 
-    EXPECT_EQ(IsValidURL(nullptr, QStringLiteral("ftp://host/file")), S_FALSE);
-    EXPECT_EQ(IsValidURL(nullptr, QStringLiteral("http://")), S_FALSE);
-    EXPECT_EQ(IsValidURL(nullptr, QStringLiteral("HTTPS://host/p?q=1")), S_OK);
+    const TQtUrlBinder binder;
+    EXPECT_EQ(binder.IsValidURL("ftp://host/file"), S_FALSE);
+    EXPECT_EQ(binder.IsValidURL("http://"), S_FALSE);
+    EXPECT_EQ(binder.IsValidURL("HTTPS://host/p?q=1"), S_OK);
 }
 
 TEST(UrlBinding, LoopbackTransferDoesNotFloodTheLoop) {

@@ -1,5 +1,5 @@
-// Runs TIEDownload requests on the test's event loop and records what the
-// component reported.
+// Runs the download component on the Qt front end (the curl binding and
+// QTimer on the test's event loop) and records what it reported.
 #pragma once
 
 #include <QByteArray>
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "download/BSCB.h"
 #include "download/IEDownload.h"
-#include "download/Streams.h"
+#include "window/download/BSCB.h"
+#include "window/download/Streams.h"
 
 namespace vantrel::test {
 
@@ -27,7 +27,7 @@ struct TProgressRecord {
     std::uint32_t Progress = 0;
     std::uint32_t ProgressMax = 0;
     std::uint32_t Status = 0;
-    QString Speed;
+    std::string Speed;
 };
 
 // A payload whose bytes depend on their offset, so that a misplaced part
@@ -50,7 +50,7 @@ public:
                       TBindInfoOption::NeedFile, TBindInfoOption::IgnoreSecurityProblem,
                       TBindInfoOption::Resynchronize, TBindInfoOption::No_UI,
                       TBindInfoOption::SilentOperation, TBindInfoOption::Pragma_No_Cache});
-        D.UserAgent = QStringLiteral("Mozilla/4.0 (compatible; MSIE 6.0; Win32)");
+        D.UserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Win32)";
         D.OnComplete = [this](TBSCB* sender, TStream* stream, HRESULT result) {
             TCompletion c{stream != nullptr, result, sender->ResponseCode, {}};
             if (stream) {
@@ -63,15 +63,15 @@ public:
             Completions.push_back(c);
         };
         D.OnProgress = [this](TBSCB*, std::uint32_t progress, std::uint32_t max,
-                              std::uint32_t status, const QString&, const QString&,
-                              const QString& speed, const QString&) {
+                              std::uint32_t status, const std::string&, const std::string&,
+                              const std::string& speed, const std::string&) {
             Progress.push_back({progress, max, status, speed});
             if (CancelAtProgress && status == 5 && progress >= CancelAtProgress) {
                 D.Cancel();
             }
         };
-        D.OnBeginningTransaction = [this](TBSCB*, const QString&, const QString&, std::uint32_t,
-                                          QString& additional) {
+        D.OnBeginningTransaction = [this](TBSCB*, const std::string&, const std::string&,
+                                          std::uint32_t, std::string& additional) {
             AdditionalHeaders.push_back(additional);
             return platform::S_OK;
         };
@@ -79,7 +79,7 @@ public:
 
     // Starts the download and waits for its stop (the request freed).
     bool Run(const std::string& url, const std::string& file = {}, int waitMs = 15000) {
-        D.Download(QString::fromStdString(url), QString::fromStdString(file));
+        D.Download(url, file);
         return QTest::qWaitFor([this] { return D.RequestCount() == 0; }, waitMs);
     }
 
@@ -100,10 +100,10 @@ public:
         return nullptr;
     }
 
-    TIEDownload D;
+    TQtIEDownload D;
     std::vector<TCompletion> Completions;
     std::vector<TProgressRecord> Progress;
-    std::vector<QString> AdditionalHeaders;
+    std::vector<std::string> AdditionalHeaders;
     std::uint32_t CancelAtProgress = 0;
 };
 

@@ -29,11 +29,11 @@ protected:
 };
 
 TEST_F(DownloadTest, AdditionalHeaderTextIsExact) {
-    Run.D.UserAgent = QStringLiteral("A");
-    Run.D.SetAdditionalHeader({QStringLiteral("X: 1"), QStringLiteral("Y: 2")});
+    Run.D.UserAgent = "A";
+    Run.D.SetAdditionalHeader({"X: 1", "Y: 2"});
     ASSERT_TRUE(Run.Run(Server.URL("/pkg")));
     ASSERT_EQ(Run.AdditionalHeaders.size(), 1u);
-    EXPECT_EQ(Run.AdditionalHeaders[0], QStringLiteral("User-agent: A\r\nX: 1\r\nY: 2\r\n"));
+    EXPECT_EQ(Run.AdditionalHeaders[0], "User-agent: A\r\nX: 1\r\nY: 2\r\n");
     const auto requests = Server.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].Header("User-Agent"), "A");
@@ -47,10 +47,10 @@ TEST_F(DownloadTest, AdditionalHeaderTextIsExact) {
 
 TEST_F(DownloadTest, EmptyFirstHeaderLineSendsNoLinesAtAll) {
     Run.D.UserAgent.clear();
-    Run.D.SetAdditionalHeader({QString(), QStringLiteral("X: 1")});
+    Run.D.SetAdditionalHeader({"", "X: 1"});
     ASSERT_TRUE(Run.Run(Server.URL("/pkg")));
     ASSERT_EQ(Run.AdditionalHeaders.size(), 1u);
-    EXPECT_EQ(Run.AdditionalHeaders[0], QString());
+    EXPECT_EQ(Run.AdditionalHeaders[0], "");
     EXPECT_EQ(Server.Requests().at(0).Header("X"), "");
 }
 
@@ -73,7 +73,7 @@ TEST_F(DownloadTest, ExistingFileIsResumedFromItsLength) {
 
 TEST_F(DownloadTest, ResumeActionRestartStartsAfreshAndAbortSendsNothing) {
     WriteFile(File(), std::string(1000, 'x'));
-    Run.D.OnResume = [](TBSCB*, const QString&, TResumeAction& action) {
+    Run.D.OnResume = [](TBSCB*, const std::string&, TResumeAction& action) {
         action = TResumeAction::Restart;
     };
     ASSERT_TRUE(Run.Run(Server.URL("/pkg"), File()));
@@ -82,7 +82,7 @@ TEST_F(DownloadTest, ResumeActionRestartStartsAfreshAndAbortSendsNothing) {
 
     TDownloadRun second;
     second.D.TimeOut = 50;  // would fire if it were armed
-    second.D.OnResume = [](TBSCB*, const QString&, TResumeAction& action) {
+    second.D.OnResume = [](TBSCB*, const std::string&, TResumeAction& action) {
         action = TResumeAction::Abort;
     };
     ASSERT_TRUE(second.Run(Server.URL("/pkg"), File()));
@@ -185,7 +185,7 @@ TEST_F(DownloadTest, CancelDuringTransferEndsWithAbortAndKeepsThePart) {
 }
 
 TEST_F(DownloadTest, CancelBeforeTheBindingStartsReportsTwice) {
-    Run.D.Download(QString::fromStdString(Server.URL("/pkg")), QString::fromStdString(File()));
+    Run.D.Download(Server.URL("/pkg"), File());
     Run.D.Cancel();
     ASSERT_TRUE(QTest::qWaitFor([this] { return Run.D.RequestCount() == 0; }, 10000));
     // The bind context starts inside Download, so the flag is seen at the
@@ -197,7 +197,7 @@ TEST_F(DownloadTest, CancelBeforeTheBindingStartsReportsTwice) {
 }
 
 TEST_F(DownloadTest, StartFailuresReportInsideDownload) {
-    Run.D.Download(QStringLiteral("nothttp:/x"), QString::fromStdString(File()));
+    Run.D.Download("nothttp:/x", File());
     ASSERT_EQ(Run.Completions.size(), 1u);
     EXPECT_EQ(Run.Completions[0].Result, MK_E_SYNTAX);
     EXPECT_EQ(Run.D.RequestCount(), 0u);
@@ -226,7 +226,7 @@ TEST_F(DownloadTest, OutputOrPutFileThatCannotBeOpenedFails) {
 
     TDownloadRun put;
     put.D.SetMethod(TBindVerbOption::Put);
-    put.D.PutFileName = QString::fromStdString((Dir / "no-such-file").string());
+    put.D.PutFileName = (Dir / "no-such-file").string();
     ASSERT_TRUE(put.Run(Server.URL("/echo")));
     ASSERT_EQ(put.Completions.size(), 1u);
     EXPECT_EQ(put.Completions[0].Result, STG_E_READFAULT);
@@ -235,7 +235,7 @@ TEST_F(DownloadTest, OutputOrPutFileThatCannotBeOpenedFails) {
 
 TEST_F(DownloadTest, BodiesAndVerbsReachTheServer) {
     Run.D.SetMethod(TBindVerbOption::Post);
-    Run.D.PostData = QStringLiteral("a=1&b=2");
+    Run.D.PostData = "a=1&b=2";
     ASSERT_TRUE(Run.Run(Server.URL("/echo")));
     EXPECT_EQ(Server.Echoed().Method, "POST");
     // The post block carries its terminating zero byte.
@@ -245,41 +245,41 @@ TEST_F(DownloadTest, BodiesAndVerbsReachTheServer) {
     TDownloadRun put;
     WriteFile(Dir / "body.bin", std::string("put \0 body", 10));
     put.D.SetMethod(TBindVerbOption::Put);
-    put.D.PutFileName = QString::fromStdString((Dir / "body.bin").string());
+    put.D.PutFileName = (Dir / "body.bin").string();
     ASSERT_TRUE(put.Run(Server.URL("/echo")));
     EXPECT_EQ(Server.Echoed().Method, "PUT");
     EXPECT_EQ(Server.Echoed().Body, std::string("put \0 body", 10));
 
     TDownloadRun custom;
     custom.D.SetMethod(TBindVerbOption::Custom);
-    custom.D.CustomVerb = QStringLiteral("PATCH");
+    custom.D.CustomVerb = "PATCH";
     ASSERT_TRUE(custom.Run(Server.URL("/echo")));
     EXPECT_EQ(Server.Echoed().Method, "PATCH");
     EXPECT_EQ(custom.Completions.at(0).Result, S_OK);
 }
 
 TEST_F(DownloadTest, CredentialsAnswerTheServersChallenge) {
-    Run.D.Username = QStringLiteral("user");
-    Run.D.Password = QStringLiteral("secret");
+    Run.D.Username = "user";
+    Run.D.Password = "secret";
     ASSERT_TRUE(Run.Run(Server.URL("/auth"), File()));
     ASSERT_EQ(Run.Completions.size(), 1u);
     EXPECT_EQ(Run.Completions[0].Result, S_OK);
     EXPECT_EQ(Read(File()), Server.Package());
 
     TDownloadRun wrong;
-    wrong.D.Username = QStringLiteral("user");
-    wrong.D.Password = QStringLiteral("guess");
+    wrong.D.Username = "user";
+    wrong.D.Password = "guess";
     ASSERT_TRUE(wrong.Run(Server.URL("/auth")));
     EXPECT_EQ(wrong.Completions.at(0).ResponseCode, 401u);
     EXPECT_EQ(wrong.Completions.at(0).Result, E_ABORT);
 }
 
 TEST_F(DownloadTest, ExtraInfoExtendsAGetAndAuthenticateHandlerWins) {
-    Run.D.ExtraInfo = QStringLiteral("?channel=beta");
-    Run.D.Username = QStringLiteral("wrong");
-    Run.D.OnAuthenticate = [](TBSCB*, quintptr&, QString& user, QString& password) {
-        user = QStringLiteral("user");
-        password = QStringLiteral("secret");
+    Run.D.ExtraInfo = "?channel=beta";
+    Run.D.Username = "wrong";
+    Run.D.OnAuthenticate = [](TBSCB*, std::uintptr_t&, std::string& user, std::string& password) {
+        user = "user";
+        password = "secret";
         return S_OK;
     };
     ASSERT_TRUE(Run.Run(Server.URL("/auth"), File()));
@@ -298,7 +298,7 @@ TEST_F(DownloadTest, RedirectIsReportedAndFollowed) {
 
 TEST_F(DownloadTest, WithoutAsynchronousDownloadReturnsWhenDone) {
     Run.D.SetOptions({TBindInfoOption::NoWriteCache});
-    Run.D.Download(QString::fromStdString(Server.URL("/pkg")), QString::fromStdString(File()));
+    Run.D.Download(Server.URL("/pkg"), File());
     ASSERT_EQ(Run.Completions.size(), 1u);
     EXPECT_EQ(Run.Completions[0].Result, S_OK);
     EXPECT_EQ(Run.D.RequestCount(), 0u);
@@ -335,16 +335,16 @@ TEST(DownloadDefaults, PropertiesAndUserAgentFromTheStore) {
             const std::string text = "Vantrel/4.0 (X11)";
             key.Set("User Agent", TRegValue{RegString, {text.begin(), text.end()}});
         });
-    TIEDownload withAgent;
+    TQtIEDownload withAgent;
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((config / "empty").string()));
-    TIEDownload without;
+    TQtIEDownload without;
     qputenv("XDG_CONFIG_HOME", old);
 
-    EXPECT_EQ(withAgent.UserAgent, QStringLiteral("Vantrel/4.0 (X11)"));
-    EXPECT_EQ(without.UserAgent, QString());
+    EXPECT_EQ(withAgent.UserAgent, "Vantrel/4.0 (X11)");
+    EXPECT_EQ(without.UserAgent, "");
     EXPECT_EQ(withAgent.BindFlags(), 0x1u | 0x2u | 0x10u | 0x20u | 0x80u);
     EXPECT_EQ(withAgent.AdditionalHeader(),
-              QStringList{QStringLiteral("Content-Type: application/x-www-form-urlencoded")});
+              std::vector<std::string>{"Content-Type: application/x-www-form-urlencoded"});
     EXPECT_EQ(withAgent.TimeOut, 0);
     withAgent.SetOptions({TBindInfoOption::Reserved_3, TBindInfoOption::No_UI});
     EXPECT_EQ(withAgent.BindFlags(), 0x800000u | 0x800u);

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <optional>
 
-#include "download/ResumeRecord.h"
 #include "platform/RegistryStore.h"
 #include "tests/download/DownloadHarness.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
+#include "window/download/ResumeRecord.h"
 
 namespace vantrel::test {
 namespace {
@@ -25,7 +25,7 @@ const std::string kOld = Payload(kSize);
 // The package after the vendor replaced it: other bytes, another size.
 const std::string kNew = Payload(kSize + 7000).substr(7000);
 const std::string kNewBig = "!" + Payload(150000);
-const QByteArray kTagOld = "\"v1\"";
+const std::string kTagOld = "\"v1\"";
 
 std::string Answer(const std::string& status, const std::string& headers, const std::string& body) {
     return status + "\r\n" + headers + "\r\n" + body;
@@ -143,7 +143,7 @@ TEST(DownloadIntegrity, AdversarialAnswers) {
         if (c.FileBefore)
             WriteFile(file, *c.FileBefore);
         if (c.RecordBefore) {
-            ASSERT_TRUE(WriteResumeRecord(QString::fromStdString(file), *c.RecordBefore));
+            ASSERT_TRUE(WriteResumeRecord(file, *c.RecordBefore));
         }
         ScriptedServer server(c.Script);
         TDownloadRun run;
@@ -175,7 +175,7 @@ TEST(DownloadIntegrity, AdversarialAnswers) {
             EXPECT_NE(server.Heads().at(0).find(c.HeaderSent), std::string::npos)
                 << server.Heads().at(0);
         }
-        const auto record = ReadResumeRecord(QString::fromStdString(file));
+        const auto record = ReadResumeRecord(file);
         EXPECT_EQ(record && record->Restart, c.RestartAfter);
     }
 }
@@ -185,7 +185,7 @@ TEST(DownloadIntegrity, AdversarialAnswers) {
 TEST(DownloadIntegrity, RecordFollowsTheBytesOnDisk) {
     TempDir dir;
     const std::string file = (dir / "setup.exe.tmp").string();
-    const QString name = QString::fromStdString(file);
+    const std::string& name = file;
     ScriptedServer server(Fixed(Answer(
         "HTTP/1.1 200 OK",
         "Content-Length: 200000\r\nETag: W/\"weak\"\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 "
@@ -196,12 +196,12 @@ TEST(DownloadIntegrity, RecordFollowsTheBytesOnDisk) {
     const auto record = ReadResumeRecord(name);
     ASSERT_TRUE(record);
     EXPECT_EQ(record->Total, std::optional<std::uint64_t>(kSize));
-    EXPECT_EQ(record->Validator, QByteArray("Tue, 01 Dec 2026 10:00:00 GMT"));
+    EXPECT_EQ(record->Validator, "Tue, 01 Dec 2026 10:00:00 GMT");
 
     // Records that are not ours read as none.
     for (const char* text : {"", "total 12\nvalidator x\n", "total -5\nvalidator x\nrestart 0\n",
                              "total 1\nvalidator x\nrestart 2\n"}) {
-        WriteFile(ResumeRecordFile(name).toStdString(), text);
+        WriteFile(ResumeRecordFile(name), text);
         EXPECT_FALSE(ReadResumeRecord(name)) << text;
     }
 }

@@ -3,6 +3,7 @@
 // see how a server answers ("does my server resume?"), and with --verify
 // whether the package it serves is the one the vendor signed.
 #include <QCoreApplication>
+#include <QFile>
 #include <QString>
 
 #include <nlohmann/json.hpp>
@@ -14,11 +15,11 @@
 #include <string>
 
 #include "core/ProductVersion.h"
-#include "download/BSCB.h"
 #include "download/IEDownload.h"
 #include "signature/PackageSignature.h"
 #include "signature/TrustedComment.h"
 #include "tools/fetch/PackageCheck.h"
+#include "window/download/BSCB.h"
 
 namespace {
 
@@ -155,9 +156,9 @@ void PrintLine(const nlohmann::json& event) {
 // The "verify" event; a package that fails is also named on standard error.
 int VerifyPackage(const TFetchArgs& args, const vantrel::TIEDownload& download,
                   const vantrel::TMinisignPublicKey& key) {
-    const vantrel::fetch::TPackageCheck check = vantrel::fetch::CheckDownloadedPackage(
-        args.Url.toStdString(), args.File.toStdString(), key, download.UserAgent.toStdString(),
-        download.TimeOut, args.Expected);
+    const vantrel::fetch::TPackageCheck check =
+        vantrel::fetch::CheckDownloadedPackage(args.Url.toStdString(), args.File.toStdString(), key,
+                                               download.UserAgent, download.TimeOut, args.Expected);
     nlohmann::json event = {{"event", "verify"},
                             {"signature", check.SignatureUrl},
                             {"responseCode", check.ResponseCode},
@@ -200,7 +201,7 @@ int Run(int& argc, char** argv) {
     }
 
     using vantrel::TBindInfoOption;
-    vantrel::TIEDownload download;
+    vantrel::TQtIEDownload download;
     // The update window's settings, so that the server sees the client.
     download.TimeOut = args->TimeOut;
     download.SetOptions({TBindInfoOption::Asynchronous, TBindInfoOption::AsyncStorage,
@@ -209,27 +210,28 @@ int Run(int& argc, char** argv) {
                          TBindInfoOption::Resynchronize, TBindInfoOption::No_UI,
                          TBindInfoOption::SilentOperation, TBindInfoOption::Pragma_No_Cache});
     if (args->UserAgent) {
-        download.UserAgent = *args->UserAgent;
+        download.UserAgent = args->UserAgent->toStdString();
     }
 
     vantrel::HRESULT finalResult = vantrel::platform::E_FAIL;
-    download.OnBeginningTransaction = [](vantrel::TBSCB*, const QString&, const QString&,
-                                         std::uint32_t, QString& headers) {
-        PrintLine({{"event", "request"}, {"headers", headers.toStdString()}});
+    download.OnBeginningTransaction = [](vantrel::TBSCB*, const std::string&, const std::string&,
+                                         std::uint32_t, std::string& headers) {
+        PrintLine({{"event", "request"}, {"headers", headers}});
         return vantrel::platform::S_OK;
     };
     download.OnProgress = [](vantrel::TBSCB*, std::uint32_t progress, std::uint32_t max,
-                             std::uint32_t status, const QString& text, const QString& elapsed,
-                             const QString& speed, const QString& estimated) {
+                             std::uint32_t status, const std::string& text,
+                             const std::string& elapsed, const std::string& speed,
+                             const std::string& estimated) {
         PrintLine({{"event", "progress"},
                    {"progress", progress},
                    {"progressMax", max},
                    {"status", status},
-                   {"statusName", vantrel::BindStatusText(status).toStdString()},
-                   {"statusText", text.toStdString()},
-                   {"elapsed", elapsed.toStdString()},
-                   {"speed", speed.toStdString()},
-                   {"estimated", estimated.toStdString()}});
+                   {"statusName", vantrel::BindStatusText(status)},
+                   {"statusText", text},
+                   {"elapsed", elapsed},
+                   {"speed", speed},
+                   {"estimated", estimated}});
     };
     download.OnComplete = [&finalResult](vantrel::TBSCB* sender, vantrel::TStream* stream,
                                          vantrel::HRESULT result) {
@@ -241,7 +243,7 @@ int Run(int& argc, char** argv) {
         finalResult = result;
     };
 
-    download.Download(args->Url, args->File);
+    download.Download(args->Url.toStdString(), QFile::encodeName(args->File).toStdString());
     // Some ends are reported twice; the last report is the binding's stop.
     while (download.RequestCount() > 0) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

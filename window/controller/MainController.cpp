@@ -113,7 +113,10 @@ void TMainController::ShowUpdateInfo() {
     FView.SelectUpdateMode(UpdateModeFromNumber(mode) ? mode : -1);
     FNewVersionText = Utf8Text(VersionToText(AvailableProduct.Version));
     FView.ShowProduct(LocalText(ProjectInfo.ProductTitle), Expanded(texts::kCurrentVersion));
-    FView.FillInformation();
+    FView.ShowInformation(InformationElements(
+        TInformationTexts::From(ProjectInfo), NewVersionOffered(),
+        [this](std::string_view english) { return Translate(english); },
+        [this](std::string_view templ) { return Expanded(templ); }));
     if (!AvailableProduct.Found)
         return;
     if (!NewVersionOffered()) {

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "download/CacheFiles.h"
-#include "platform/qt/BindResults.h"
+#include "window/download/BindResults.h"
+#include "window/download/CacheFiles.h"
 
 namespace vantrel {
 

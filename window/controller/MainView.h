@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/PopupRecords.h"
+#include "window/controller/InformationSections.h"
 
 namespace vantrel {
 
@@ -40,8 +42,9 @@ public:
     // list's selection (-1: none), shown once at start.
     virtual void ShowProduct(const std::u16string& title, const std::u16string& currentVersion) = 0;
     virtual void SelectUpdateMode(int index) = 0;
-    // The information panel, the logo and the web-site globe.
-    virtual void FillInformation() = 0;
+    // The information panel's elements, then the product's logo and the
+    // web-site globe.
+    virtual void ShowInformation(const std::vector<TInformationElement>& elements) = 0;
 
     // The command button (btnCommand), shown with `text`; a click runs `action`.
     virtual void SetCommand(const std::u16string& text, TMainAction action) = 0;

@@ -43,6 +43,7 @@ public:
     const TPopupInfoRec* Popup = nullptr;
     TMainAction PopupAction = TMainAction::None;
     std::vector<std::u16string> Messages;
+    std::vector<TInformationElement> Information;
     bool Tray = true, Visible = false, Minimized = false, Closed = false;
     std::deque<std::function<void()>> Posted;
     // Run by the next PumpEvents (or by RunLoop): what the user did meanwhile.
@@ -64,7 +65,9 @@ public:
         CurrentVersion = current;
     }
     void SelectUpdateMode(int index) override { Mode = index; }
-    void FillInformation() override {}
+    void ShowInformation(const std::vector<TInformationElement>& elements) override {
+        Information = elements;
+    }
     void SetCommand(const std::u16string& text, TMainAction action) override {
         Command = text;
         CommandAction = action;

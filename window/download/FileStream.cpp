@@ -1,21 +1,18 @@
-#include "download/Streams.h"
+#include "window/download/Streams.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "download/CacheFiles.h"
+#include "window/download/CacheFiles.h"
 
 namespace vantrel {
 
-TFileStream::TFileStream(const QString& fileName, TMode mode) {
-    const std::string path = QFile::encodeName(fileName).toStdString();
+TFileStream::TFileStream(const std::string& path, TMode mode) {
     // Never created when appending: appending to a file that vanished would
     // make a package without its first bytes.
     const int flags = mode == TMode::CreateNew ? O_RDWR | O_CREAT | O_TRUNC : O_RDWR;
@@ -85,35 +82,6 @@ bool TFileStream::Seek(std::int64_t position) {
     if (FFd < 0 || position < 0)
         return false;
     FPosition = position;
-    return true;
-}
-
-std::uint32_t TMemoryStream::Read(void* buffer, std::uint32_t count) {
-    const std::size_t n = std::min<std::size_t>(count, FData.size() - FPosition);
-    if (n > 0) {
-        std::memcpy(buffer, FData.data() + FPosition, n);
-        FPosition += n;
-    }
-    return static_cast<std::uint32_t>(n);
-}
-
-std::uint32_t TMemoryStream::Write(const void* buffer, std::uint32_t count) {
-    if (count == 0) {
-        return 0;
-    }
-    if (FPosition + count > FData.size()) {
-        FData.resize(FPosition + count);
-    }
-    std::memcpy(FData.data() + FPosition, buffer, count);
-    FPosition += count;
-    return count;
-}
-
-bool TMemoryStream::Seek(std::int64_t position) {
-    if (position < 0 || static_cast<std::uint64_t>(position) > FData.size()) {
-        return false;
-    }
-    FPosition = static_cast<std::size_t>(position);
     return true;
 }
 

@@ -1,13 +1,13 @@
-#include "download/BSCB.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "window/download/BSCB.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
-#include "download/TransferTexts.h"
+#include "window/download/CacheFiles.h"
+#include "window/download/TransferTexts.h"
 
 namespace vantrel {
 
@@ -16,7 +16,7 @@ using namespace platform;
 namespace {
 
 // A put body is read whole into memory; anything this size is not a form.
-constexpr qint64 kMaxPutFileSize = 0x7FFFFFFF;
+constexpr std::int64_t kMaxPutFileSize = 0x7FFFFFFF;
 // The binding holds at most a few network bursts; a larger count than this
 // from it would be a fault, and is read in pieces of this size.
 constexpr std::uint64_t kMaxChunk = std::uint64_t{64} * 1024 * 1024;
@@ -24,7 +24,7 @@ constexpr std::uint64_t kMaxChunk = std::uint64_t{64} * 1024 * 1024;
 // A 416 means "the file is complete" only when the sizes say so; with
 // nothing recorded and no total in the answer there is nothing to compare.
 bool RangeRefusalMeansComplete(const std::optional<TResumeRecord>& resume, std::int64_t rangeBegin,
-                               const std::optional<QByteArray>& contentRange) {
+                               const std::optional<std::string>& contentRange) {
     const auto begin = static_cast<std::uint64_t>(rangeBegin);
     const bool recorded = resume && resume->Total;
     if (recorded && *resume->Total != begin) {
@@ -37,6 +37,16 @@ bool RangeRefusalMeansComplete(const std::optional<TResumeRecord>& resume, std::
 // The event's figures are 32-bit and the window's bar takes them as signed;
 // a package over 2 GiB is reported in coarser units, both figures alike, so
 // that their ratio (the percentage) stays right.
+// Milliseconds since the first data arrived, -1 before.
+std::int64_t ElapsedMs(const std::optional<std::chrono::steady_clock::time_point>& start) {
+    if (!start) {
+        return -1;
+    }
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 *start)
+        .count();
+}
+
 void ScaleToInt32(std::uint64_t& progress, std::uint64_t& max) {
     constexpr std::uint64_t kLimit = 0x7FFFFFFF;
     while (progress > kLimit || max > kLimit) {
@@ -74,23 +84,16 @@ void TBSCB::AbortBinding() {
 // ---- Starting ------------------------------------------------------------
 
 bool TBSCB::Start() {
-    std::unique_ptr<TUrlMoniker> moniker;
-    HRESULT hr = CreateURLMoniker(FUrl, moniker);
-    if (Failed(hr)) {
-        FireComplete(nullptr, hr);
+    if (FUrl.empty()) {
+        FireComplete(nullptr, E_INVALIDARG);
         return false;
     }
-    std::unique_ptr<TBindContext> context;
-    hr = CreateAsyncBindCtx(this, context);
-    if (Failed(hr)) {
-        FireComplete(nullptr, hr);
-        return false;
-    }
-    if (IsValidURL(context.get(), FUrl) != S_OK) {
+    IUrlBinder& binder = FOwner->Binder();
+    if (binder.IsValidURL(FUrl) != S_OK) {
         FireComplete(nullptr, MK_E_SYNTAX);
         return false;
     }
-    hr = moniker->BindToStorage(*context);
+    const HRESULT hr = binder.BindToStorage(FUrl, *this);
     if (hr != S_OK && hr != MK_S_ASYNCHRONOUS) {
         FireComplete(nullptr, hr);
         return false;
@@ -101,7 +104,7 @@ bool TBSCB::Start() {
 // An abort here, at the beginning of the transaction or at the response is
 // reported at once and once more when the binding stops; callers tell the
 // two reports apart by result and response code.
-HRESULT TBSCB::OnStartBinding(const std::shared_ptr<TBinding>& binding) {
+HRESULT TBSCB::OnStartBinding(const std::shared_ptr<IBinding>& binding) {
     if (FOwner->Cancelled()) {
         FireComplete(nullptr, E_ABORT);
         return E_FAIL;
@@ -120,16 +123,17 @@ HRESULT TBSCB::GetPriority() {
 // ---- Bind info -----------------------------------------------------------
 
 bool TBSCB::ReadPutFile(std::vector<std::uint8_t>& body) const {
-    QFile file(FInfo.PutFileName);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPutFileSize) {
+    std::ifstream file(FInfo.PutFileName, std::ios::binary | std::ios::ate);
+    if (!file) {
         return false;
     }
-    const QByteArray data = file.readAll();
-    if (data.size() != file.size()) {
+    const std::streamoff size = file.tellg();
+    if (size < 0 || size > kMaxPutFileSize || !file.seekg(0)) {
         return false;
     }
-    body.assign(data.begin(), data.end());
-    return true;
+    body.resize(static_cast<std::size_t>(size));
+    return static_cast<bool>(
+        file.read(reinterpret_cast<char*>(body.data()), static_cast<std::streamsize>(size)));
 }
 
 HRESULT TBSCB::GetBindInfo(std::uint32_t& bindFlags, TBindInfo& info) {
@@ -139,7 +143,7 @@ HRESULT TBSCB::GetBindInfo(std::uint32_t& bindFlags, TBindInfo& info) {
     info.ExtraInfo = FInfo.ExtraInfo;
     info.BindInfoFlags = 0;
     info.BindVerb = Redirecting ? BINDVERB_GET : FInfo.Verb;
-    if (info.BindVerb == BINDVERB_CUSTOM && !FInfo.CustomVerb.isEmpty()) {
+    if (info.BindVerb == BINDVERB_CUSTOM && !FInfo.CustomVerb.empty()) {
         info.CustomVerb = FInfo.CustomVerb;
     }
     if (FInfo.Verb == BINDVERB_PUT) {
@@ -149,14 +153,13 @@ HRESULT TBSCB::GetBindInfo(std::uint32_t& bindFlags, TBindInfo& info) {
             return STG_E_READFAULT;
         }
     } else if (FInfo.Verb == BINDVERB_POST) {
-        const QByteArray data = FInfo.PostData.toLocal8Bit();
-        info.Body.assign(data.begin(), data.end());
+        info.Body.assign(FInfo.PostData.begin(), FInfo.PostData.end());
         info.Body.push_back(0);
     }
     info.MediumType = info.BindVerb != BINDVERB_GET ? TYMED_HGLOBAL : TYMED_NULL;
     info.CodePage = FInfo.CodePage;
     info.Security.Length = kSecurityAttributesRecordSize;
-    info.Security.Descriptor = FInfo.Descriptor.toLocal8Bit();
+    info.Security.Descriptor = FInfo.Descriptor;
     info.Security.InheritHandle = FInfo.InheritHandle;
     return S_OK;
 }
@@ -164,17 +167,17 @@ HRESULT TBSCB::GetBindInfo(std::uint32_t& bindFlags, TBindInfo& info) {
 // ---- Beginning of transaction --------------------------------------------
 
 bool TBSCB::ApplyResume() {
-    if (FInfo.FileName.isEmpty()) {
+    if (FInfo.FileName.empty()) {
         return true;
     }
     // A link in the partial file's place is never written through: it goes
     // with its record, and the package starts over.
-    const QFileInfo file(FInfo.FileName);
-    if (file.isSymLink()) {
-        QFile::remove(FInfo.FileName);
+    const cache::TFileState file = cache::FileStateOf(FInfo.FileName);
+    if (file.IsLink) {
+        cache::RemoveOwnFile(FInfo.FileName);
         RemoveResumeRecord(FInfo.FileName);
     }
-    if (!file.exists() || file.isSymLink()) {
+    if (!file.Exists || file.IsLink) {
         FInfo.RangeBegin = 0;
         FInfo.RangeEnd = 0;
         return true;
@@ -189,7 +192,7 @@ bool TBSCB::ApplyResume() {
     } else if (action == TResumeAction::Abort) {
         return false;
     } else {
-        FInfo.RangeBegin = file.size();
+        FInfo.RangeBegin = file.Size;
         FResume = ReadResumeRecord(FInfo.FileName);
         if (FResume && FResume->Restart) {
             FInfo.RangeBegin = 0;
@@ -198,50 +201,45 @@ bool TBSCB::ApplyResume() {
     return true;
 }
 
-QString TBSCB::BuildHeaderText() const {
-    QString text;
-    if (!FInfo.UserAgent.isEmpty()) {
-        text = QStringLiteral("User-agent: ") + FInfo.UserAgent + QStringLiteral("\r\n");
+std::string TBSCB::BuildHeaderText() const {
+    std::string text;
+    if (!FInfo.UserAgent.empty()) {
+        text = "User-agent: " + FInfo.UserAgent + "\r\n";
     }
     if (FInfo.RangeBegin != 0 || FInfo.RangeEnd != 0) {
-        text +=
-            QStringLiteral("Range: bytes=") + QString::number(FInfo.RangeBegin) + QLatin1Char('-');
+        text += "Range: bytes=" + std::to_string(FInfo.RangeBegin) + '-';
         if (FInfo.RangeEnd != 0) {
-            text += QString::number(FInfo.RangeEnd);
+            text += std::to_string(FInfo.RangeEnd);
         }
-        text += QStringLiteral("\r\n");
+        text += "\r\n";
         // A server whose package is no longer the one this file began as
         // answers with all of the new one instead of a part.
-        if (FResume && FInfo.RangeBegin != 0 && !FResume->Validator.isEmpty()) {
-            text += QStringLiteral("If-Range: ") + QString::fromLatin1(FResume->Validator) +
-                    QStringLiteral("\r\n");
+        if (FResume && FInfo.RangeBegin != 0 && !FResume->Validator.empty()) {
+            text += "If-Range: " + FResume->Validator + "\r\n";
         }
     }
-    if (!FInfo.HeaderLines.isEmpty() && !FInfo.HeaderLines.first().isEmpty()) {
-        for (const QString& line : FInfo.HeaderLines) {
-            text += line + QStringLiteral("\r\n");
+    if (!FInfo.HeaderLines.empty() && !FInfo.HeaderLines.front().empty()) {
+        for (const std::string& line : FInfo.HeaderLines) {
+            text += line + "\r\n";
         }
     }
     return text;
 }
 
 void TBSCB::ArmTimeOut() {
-    FTimer = std::make_unique<QTimer>();
-    FTimer->setInterval(FInfo.TimeOut);
-    QObject::connect(FTimer.get(), &QTimer::timeout, [this] {
-        FTimer->stop();
+    FTimer = FOwner->Timers().CreateTimer(TTimerKind::SingleShot, [this] {
         TimedOut = true;
         AbortBinding();
     });
     // An interval of 0 means no time-out at all.
     if (FInfo.TimeOut > 0) {
-        FTimer->start();
+        FTimer->Start(FInfo.TimeOut);
     }
     TimedOut = false;
 }
 
-HRESULT TBSCB::BeginningTransaction(const QString& url, const QString& headers,
-                                    std::uint32_t reserved, QString& additionalHeaders) {
+HRESULT TBSCB::BeginningTransaction(const std::string& url, const std::string& headers,
+                                    std::uint32_t reserved, std::string& additionalHeaders) {
     if (FOwner->Cancelled()) {
         FireComplete(nullptr, E_ABORT);
         return E_ABORT;
@@ -323,15 +321,15 @@ HRESULT TBSCB::AcceptPart() {
     }
     if (!FResume || !FResume->Total) {
         // A file from before records were kept: guard its further resumes.
-        const QByteArray validator = ValidatorOf(FBinding->ResponseHeader("ETag"),
-                                                 FBinding->ResponseHeader("Last-Modified"));
+        const std::string validator = ValidatorOf(FBinding->ResponseHeader("ETag"),
+                                                  FBinding->ResponseHeader("Last-Modified"));
         WriteResumeRecord(FInfo.FileName, {FTotal, validator, false});
     }
     return S_OK;
 }
 
 HRESULT TBSCB::OpenOutput(std::uint32_t status) {
-    if (FInfo.FileName.isEmpty()) {
+    if (FInfo.FileName.empty()) {
         return S_OK;
     }
     FEndMarked = FBinding->Chunked();
@@ -341,20 +339,21 @@ HRESULT TBSCB::OpenOutput(std::uint32_t status) {
     // The whole package, from its first byte.
     FInfo.RangeBegin = 0;
     FTotal = FBinding->ContentLength();
-    if (QFileInfo(FInfo.FileName).size() > 0) {
+    if (cache::FileStateOf(FInfo.FileName).Size > 0) {
         FCreatePending = true;
         return S_OK;
     }
     return CreateOutput() ? S_OK : E_ABORT;
 }
 
-HRESULT TBSCB::OnResponse(std::uint32_t responseCode, const QString& responseHeaders,
-                          const QString& requestHeaders, QString& additionalRequestHeaders) {
+HRESULT TBSCB::OnResponse(std::uint32_t responseCode, const std::string& responseHeaders,
+                          const std::string& requestHeaders,
+                          std::string& additionalRequestHeaders) {
     ResponseCode = responseCode;
     // A 416 to a resume from the file's end means the package is complete:
     // it ends below as E_ABORT with 416, which the window takes as
     // downloaded. Only a 416 the sizes do not back gives the file up.
-    if (responseCode == 416 && !FInfo.FileName.isEmpty() && FInfo.RangeBegin != 0 &&
+    if (responseCode == 416 && !FInfo.FileName.empty() && FInfo.RangeBegin != 0 &&
         !RangeRefusalMeansComplete(FResume, FInfo.RangeBegin,
                                    FBinding->ResponseHeader("Content-Range"))) {
         GiveUpPartialFile();
@@ -375,7 +374,7 @@ HRESULT TBSCB::OnResponse(std::uint32_t responseCode, const QString& responseHea
     }
     const auto length = FBinding ? FBinding->ContentLength() : std::nullopt;
     if (length && *length == 0) {
-        if (FInfo.FileName.isEmpty()) {
+        if (FInfo.FileName.empty()) {
             // Success now; the stop of the binding reports E_ABORT after it.
             FireComplete(nullptr, S_OK);
             return E_ABORT;
@@ -407,15 +406,14 @@ HRESULT TBSCB::OnResponse(std::uint32_t responseCode, const QString& responseHea
 // ---- Transfer ------------------------------------------------------------
 
 HRESULT TBSCB::OnProgress(std::uint64_t progress, std::uint64_t progressMax,
-                          std::uint32_t statusCode, const QString& statusText) {
+                          std::uint32_t statusCode, const std::string& statusText) {
     if (FOwner->Cancelled()) {
         AbortBinding();
         return S_OK;
     }
     TTransferTexts texts;
     if (statusCode == BINDSTATUS_DOWNLOADINGDATA && FOwner->OnProgress) {
-        texts = MakeTransferTexts(FStartTime.isValid() ? FStartTime.elapsed() : -1, progress,
-                                  progressMax);
+        texts = MakeTransferTexts(ElapsedMs(FStartTime), progress, progressMax, FOwner->Locale());
     }
     Redirecting = statusCode == BINDSTATUS_REDIRECTING;
     if (FOwner->OnProgress) {
@@ -434,7 +432,7 @@ void TBSCB::WriteOutput(const std::uint8_t* buffer, std::uint32_t length) {
     if (length == 0) {
         return;
     }
-    if (FInfo.FileName.isEmpty()) {
+    if (FInfo.FileName.empty()) {
         FMemoryStream->Write(buffer, length);
         return;
     }
@@ -456,15 +454,15 @@ void TBSCB::WriteOutput(const std::uint8_t* buffer, std::uint32_t length) {
 
 HRESULT TBSCB::OnDataAvailable(std::uint32_t flags, std::uint64_t size, std::uint32_t mediumType,
                                TBindStream* stream) {
-    if (!FStartTime.isValid()) {
-        FStartTime.start();
+    if (!FStartTime) {
+        FStartTime = std::chrono::steady_clock::now();
     }
     if (FOwner->Cancelled()) {
         AbortBinding();
         return S_OK;
     }
     if (FTimer && FInfo.TimeOut > 0) {
-        FTimer->start();
+        FTimer->Start(FInfo.TimeOut);
     }
     if ((flags & BSCF_FIRSTDATANOTIFICATION) && !FDataStream && mediumType == TYMED_ISTREAM) {
         FDataStream = stream;
@@ -497,9 +495,9 @@ HRESULT TBSCB::OnDataAvailable(std::uint32_t flags, std::uint64_t size, std::uin
     return S_OK;
 }
 
-HRESULT TBSCB::OnStopBinding(HRESULT result, const QString& /*error*/) {
+HRESULT TBSCB::OnStopBinding(HRESULT result, const std::string& /*error*/) {
     if (FTimer) {
-        FTimer->stop();
+        FTimer->Stop();
     }
     if (TimedOut) {
         result = INET_E_CONNECTION_TIMEOUT;
@@ -508,7 +506,7 @@ HRESULT TBSCB::OnStopBinding(HRESULT result, const QString& /*error*/) {
         result = FOutputFailure;
     }
     result = CheckFileComplete(result);
-    if (!FInfo.FileName.isEmpty()) {
+    if (!FInfo.FileName.empty()) {
         if (FFileStream) {
             FFileStream->Seek(0);
         }
@@ -527,7 +525,7 @@ HRESULT TBSCB::OnStopBinding(HRESULT result, const QString& /*error*/) {
 }
 
 HRESULT TBSCB::CheckFileComplete(HRESULT result) const {
-    if (result != S_OK || FInfo.FileName.isEmpty() || FAlreadyComplete) {
+    if (result != S_OK || FInfo.FileName.empty() || FAlreadyComplete) {
         return result;
     }
     // A body that ended early pauses, and the next resume continues it.
@@ -544,9 +542,9 @@ HRESULT TBSCB::CheckFileComplete(HRESULT result) const {
 
 // ---- Credentials, window, security ----------------------------------------
 
-HRESULT TBSCB::Authenticate(QString& userName, QString& password) {
+HRESULT TBSCB::Authenticate(std::string& userName, std::string& password) {
     if (FOwner->OnAuthenticate) {
-        quintptr window = 0;
+        std::uintptr_t window = 0;
         return FOwner->OnAuthenticate(this, window, userName, password);
     }
     userName = FInfo.UserName;
@@ -554,7 +552,7 @@ HRESULT TBSCB::Authenticate(QString& userName, QString& password) {
     return S_OK;
 }
 
-HRESULT TBSCB::GetWindow(const QUuid& reason, std::uint32_t& hwnd) {
+HRESULT TBSCB::GetWindow(const TGuid& reason, std::uint32_t& hwnd) {
     if (FOwner->OnGetWindow) {
         return FOwner->OnGetWindow(this, reason, hwnd);
     }

@@ -3,16 +3,15 @@
 // the idle time-out timer.
 #pragma once
 
-#include <QElapsedTimer>
-#include <QTimer>
-
+#include <chrono>
 #include <memory>
 #include <optional>
 
-#include "download/IEDownload.h"
-#include "download/ResumeRecord.h"
-#include "download/Streams.h"
-#include "platform/qt/UrlBinding.h"
+#include "window/download/IEDownload.h"
+#include "window/download/ResumeRecord.h"
+#include "window/download/Streams.h"
+#include "window/download/Timers.h"
+#include "window/download/UrlBinding.h"
 
 namespace vantrel {
 
@@ -34,22 +33,23 @@ public:
     int OutputError = 0;
     const TInfo& Info() const { return FInfo; }
 
-    HRESULT OnStartBinding(const std::shared_ptr<platform::TBinding>& binding) override;
+    HRESULT OnStartBinding(const std::shared_ptr<platform::IBinding>& binding) override;
     HRESULT GetPriority() override;
     HRESULT OnLowResource() override { return platform::S_OK; }
     HRESULT OnProgress(std::uint64_t progress, std::uint64_t progressMax, std::uint32_t statusCode,
-                       const QString& statusText) override;
-    HRESULT OnStopBinding(HRESULT result, const QString& error) override;
+                       const std::string& statusText) override;
+    HRESULT OnStopBinding(HRESULT result, const std::string& error) override;
     HRESULT GetBindInfo(std::uint32_t& bindFlags, platform::TBindInfo& info) override;
     HRESULT OnDataAvailable(std::uint32_t flags, std::uint64_t size, std::uint32_t mediumType,
                             platform::TBindStream* stream) override;
     HRESULT OnObjectAvailable() override { return platform::S_OK; }
-    HRESULT BeginningTransaction(const QString& url, const QString& headers, std::uint32_t reserved,
-                                 QString& additionalHeaders) override;
-    HRESULT OnResponse(std::uint32_t responseCode, const QString& responseHeaders,
-                       const QString& requestHeaders, QString& additionalRequestHeaders) override;
-    HRESULT Authenticate(QString& userName, QString& password) override;
-    HRESULT GetWindow(const QUuid& reason, std::uint32_t& hwnd);
+    HRESULT BeginningTransaction(const std::string& url, const std::string& headers,
+                                 std::uint32_t reserved, std::string& additionalHeaders) override;
+    HRESULT OnResponse(std::uint32_t responseCode, const std::string& responseHeaders,
+                       const std::string& requestHeaders,
+                       std::string& additionalRequestHeaders) override;
+    HRESULT Authenticate(std::string& userName, std::string& password) override;
+    HRESULT GetWindow(const TGuid& reason, std::uint32_t& hwnd);
     HRESULT OnSecurityProblem(std::uint32_t problem) override;
 
 private:
@@ -57,7 +57,7 @@ private:
     void AbortBinding();
     // Beginning of transaction, step by step.
     bool ApplyResume();  // false: the handler asked to abort
-    QString BuildHeaderText() const;
+    std::string BuildHeaderText() const;
     void ArmTimeOut();
     // Response: what it announces, and opening the output.
     bool AcceptEmptyAnswer() const;
@@ -72,13 +72,14 @@ private:
 
     TInfo FInfo;
     TIEDownload* FOwner;
-    QString FUrl;
-    std::shared_ptr<platform::TBinding> FBinding;
+    std::string FUrl;
+    std::shared_ptr<platform::IBinding> FBinding;
     platform::TBindStream* FDataStream = nullptr;
     std::unique_ptr<TFileStream> FFileStream;
     std::unique_ptr<TMemoryStream> FMemoryStream;
-    std::unique_ptr<QTimer> FTimer;
-    QElapsedTimer FStartTime;  // invalid until the first data notification
+    std::unique_ptr<ITimer> FTimer;
+    // None until the first data notification.
+    std::optional<std::chrono::steady_clock::time_point> FStartTime;
     bool TimedOut = false;
     bool Redirecting = false;
     std::uint64_t BytesRead = 0;

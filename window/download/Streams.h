@@ -3,9 +3,8 @@
 // left it.
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vantrel {
@@ -23,13 +22,13 @@ public:
 
 // The partial package in the cache directory: opened without following a
 // symbolic link (a link in its place is removed, see CacheFiles.h), and only
-// as a regular file.
+// as a regular file. The name is in the local 8-bit encoding of file names.
 class TFileStream : public TStream {
 public:
     enum class TMode { CreateNew, AppendExisting };
     // Creates (empties) or opens the file for reading and writing; `IsOpen`
     // says whether that worked and `Error` (an errno value) why not.
-    TFileStream(const QString& fileName, TMode mode);
+    TFileStream(const std::string& fileName, TMode mode);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;

@@ -1,5 +1,6 @@
 // Result codes of the URL binding, numbered as the platform's COM results so
-// that callers which log or compare them keep working unchanged.
+// that callers which log or compare them keep working unchanged, and a Win32
+// front end can hand its own binding's results through as they are.
 #pragma once
 
 #include <cstdint>

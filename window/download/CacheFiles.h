@@ -4,13 +4,28 @@
 // in their place; following it would append to, overwrite or replace some
 // other file. So nothing here follows a link: a link found is removed, and
 // what it stood for counts as absent.
+//
+// The implementation here is the POSIX one; names are in the local 8-bit
+// encoding of file names.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace vantrel::cache {
+
+// What lies at a path, the link itself rather than what it names.
+struct TFileState {
+    bool Exists = false;
+    bool IsLink = false;
+    std::int64_t Size = 0;  // of a file that is not a link
+};
+TFileState FileStateOf(const std::string& path);
+
+// Removes the file (or the link) at `path`; false when nothing was removed.
+bool RemoveOwnFile(const std::string& path);
 
 // Opens `path` (flags as for open(2), O_NOFOLLOW and O_CLOEXEC added). When a
 // link lies there it is removed and, with O_CREAT, the open is tried once

@@ -1,4 +1,4 @@
-#include "download/CacheFiles.h"
+#include "window/download/CacheFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -38,6 +38,22 @@ std::string TemporaryNameBeside(const std::string& path) {
 }
 
 }  // namespace
+
+TFileState FileStateOf(const std::string& path) {
+    struct stat info {};
+    TFileState state;
+    if (lstat(path.c_str(), &info) != 0) {
+        return state;
+    }
+    state.Exists = true;
+    state.IsLink = S_ISLNK(info.st_mode);
+    state.Size = state.IsLink ? 0 : static_cast<std::int64_t>(info.st_size);
+    return state;
+}
+
+bool RemoveOwnFile(const std::string& path) {
+    return unlink(path.c_str()) == 0;
+}
 
 int OpenOwnFile(const std::string& path, int flags, int mode) {
     flags |= O_NOFOLLOW | O_CLOEXEC;
