@@ -14,6 +14,7 @@
 #include "core/BuildConfig.h"
 #include "core/ProductDetection.h"
 #include "core/ProductVersion.h"
+#include "core/UpdateState.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 #include "platform/InstanceMessages.h"

@@ -19,6 +19,7 @@
 #include "controls/LabelProgressBar.h"
 #include "controls/SpecialFrame.h"
 #include "core/SourceTexts.h"
+#include "core/UpdateModes.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 #include "dialogs/ClickLabel.h"
@@ -278,9 +279,8 @@ void TfVantrelMain::FormCreate() {
     }
     // The one label of the form that takes the size of its (translated) text.
     Label2->adjustSize();
-    for (std::string_view mode :
-         {texts::kModeNever, texts::kModeDaily, texts::kModeWeekly, texts::kModeMonthly})
-        cmbUpdateMode->addItem(Translate(mode));
+    for (const TUpdateModeRow& mode : kUpdateModes)
+        cmbUpdateMode->addItem(Translate(mode.ListText));
     miShoWindow->setText(Translate(texts::kShow) + u' ' + Translate(texts::kAppTitle));
     FController->Start(std::move(tempDir), std::move(tempDirError));
 }

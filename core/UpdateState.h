@@ -1,4 +1,4 @@
-// The update state that lives across runs.
+// The update state that lives across runs, and its one process-wide copy.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,8 @@ enum TUpdateStatus : std::uint8_t {
     StatusDownloaded = 2,   // package complete, ready to install
 };
 
-// The update modes, equal to the item index of the main window's mode list.
+// The update modes; the number of each is what is stored and its position in
+// the main window's list. core/UpdateModes.h has their table.
 enum TUpdateMode : std::uint8_t {
     ModeNever = 0,
     ModeDaily = 1,
@@ -27,5 +28,11 @@ struct TUpdateState {
     // 0 while Mode is ModeNever.
     double NextScheduledUpdate = 0;
 };
+
+// The process-wide state (defined with the other process-wide values in
+// core/iProcs.cpp). Declared here rather than in core/iProcs.h, which
+// nearly every file includes, so that a change to the state rebuilds only
+// the files that use it.
+extern TUpdateState UpdateState;
 
 }  // namespace vantrel

@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include "core/Dates.h"
+#include "core/UpdateModes.h"
+#include "core/UpdateState.h"
 #include "core/iProcs.h"
 #include "platform/RegistryStore.h"
 
@@ -72,6 +74,24 @@ platform::TRegistryStore UserStore() {
     return store;
 }
 
+// The date the next check is due in `mode`, counted from today.
+TDateTime NextCheckDate(TUpdateMode mode) {
+    const TDateTime today = Today();
+    switch (mode) {
+        case ModeNever:
+            return 0;
+        case ModeDaily:
+            return today + 1;
+        case ModeWeekly:
+            return today + 7;
+        case ModeMonthly: {
+            const TDate date = DecodeDate(Now());
+            return today + DaysInMonth(date.Year, date.Month);
+        }
+    }
+    return 0;  // not reached: the switch names every mode
+}
+
 }  // namespace
 
 std::string UpdateStateKey() {
@@ -100,25 +120,10 @@ void LoadUpdateState() {
 }
 
 void ScheduleNextUpdate() {
-    const TDateTime today = Today();
-    switch (UpdateState.Mode) {
-        case ModeNever:
-            UpdateState.NextScheduledUpdate = 0;
-            break;
-        case ModeDaily:
-            UpdateState.NextScheduledUpdate = today + 1;
-            break;
-        case ModeWeekly:
-            UpdateState.NextScheduledUpdate = today + 7;
-            break;
-        case ModeMonthly: {
-            const TDate date = DecodeDate(Now());
-            UpdateState.NextScheduledUpdate = today + DaysInMonth(date.Year, date.Month);
-            break;
-        }
-        default:
-            break;
-    }
+    // A number that names no mode (stored by a newer program, or damaged)
+    // keeps its date: nothing here knows how far such a mode looks ahead.
+    if (const std::optional<TUpdateMode> mode = UpdateModeFromNumber(UpdateState.Mode))
+        UpdateState.NextScheduledUpdate = NextCheckDate(*mode);
     if (UpdateState.Status != StatusDownloading)
         UpdateState.DownloadingVersion = 0;
 }

@@ -1,5 +1,7 @@
 #include "core/iProcs.h"
 
+#include "core/UpdateState.h"
+
 namespace vantrel {
 
 bool IsWinNT = true;

@@ -1,12 +1,12 @@
 // Process-wide values: filled by start-up in a fixed order, read by the
-// windows. Only UpdateState changes after start-up.
+// windows. The update state, the one value that changes after start-up,
+// is declared in core/UpdateState.h.
 #pragma once
 
 #include <string>
 
 #include "core/ProductVersion.h"
 #include "core/ProjectInfo.h"
-#include "core/UpdateState.h"
 
 namespace vantrel {
 
@@ -23,8 +23,6 @@ extern std::string RegistryPath;             // put in front of "\Vantrel"
 extern TProjectInfo ProjectInfo;             // from a successful query
 extern TProductVersionRec AvailableProduct;  // the offered version and package name
 extern std::string ErrorMessage;             // empty unless the last query failed
-
-extern TUpdateState UpdateState;
 
 // True when the server offers a version newer than the installed one.
 bool NewVersionOffered();

@@ -21,8 +21,10 @@ namespace {
 
 // The gradient's top colour, also behind the logo frame's cut corners.
 constexpr TColor kPopupTopColor = 0xFFA9A5;
-constexpr int kFadeIntervalMs = 10;
-constexpr int kAutoHideMargin = 2;
+
+TRect ToTRect(const QRect& r) {
+    return TRect::FromSize(r.x(), r.y(), r.width(), r.height());
+}
 
 QFont PopupFont(bool bold) {
     QFont font(QStringLiteral("Microsoft Sans Serif"));
@@ -60,58 +62,16 @@ void DrawDialogFrame(TCanvas& canvas, const TRect& outer) {
 
 }  // namespace
 
-QPoint PopupPositionNearTray(const std::optional<TTaskbarInfo>& taskbar, bool autoHide,
-                             const QRect& screen, const QSize& popup, const QPoint& designed) {
-    // The primary screen need not start at 0,0 (a monitor may lie left of
-    // it or above it): every edge is the screen's own.
-    const int right = screen.x() + screen.width() - popup.width();
-    const int bottom = screen.y() + screen.height() - popup.height();
-    if (!taskbar)
-        return {right, bottom};
-    // The rectangle's far edges are taken as just outside it, where the
-    // popup's near edge goes.
-    const QRect& bar = taskbar->Rect;
-    switch (taskbar->Edge) {
-        case static_cast<int>(TTaskbarEdge::Left):
-            return {autoHide ? screen.x() + kAutoHideMargin : bar.x() + bar.width(), bottom};
-        case static_cast<int>(TTaskbarEdge::Top):
-            return {right, autoHide ? screen.y() + kAutoHideMargin : bar.y() + bar.height()};
-        case static_cast<int>(TTaskbarEdge::Right):
-            return {autoHide ? right - kAutoHideMargin : bar.x() - popup.width(), bottom};
-        case static_cast<int>(TTaskbarEdge::Bottom):
-            return {right, autoHide ? bottom - kAutoHideMargin : bar.y() - popup.height()};
-        default:
-            return designed;
-    }
-}
-
 std::optional<TTaskbarInfo> QueryTaskbar() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return std::nullopt;
-    const QRect whole = screen->geometry();
-    const QRect free = screen->availableGeometry();
-    const int wholeRight = whole.x() + whole.width();
-    const int wholeBottom = whole.y() + whole.height();
-    const int freeRight = free.x() + free.width();
-    const int freeBottom = free.y() + free.height();
-    if (freeBottom < wholeBottom)
-        return TTaskbarInfo{static_cast<int>(TTaskbarEdge::Bottom),
-                            QRect(whole.x(), freeBottom, whole.width(), wholeBottom - freeBottom)};
-    if (free.y() > whole.y())
-        return TTaskbarInfo{static_cast<int>(TTaskbarEdge::Top),
-                            QRect(whole.x(), whole.y(), whole.width(), free.y() - whole.y())};
-    if (free.x() > whole.x())
-        return TTaskbarInfo{static_cast<int>(TTaskbarEdge::Left),
-                            QRect(whole.x(), whole.y(), free.x() - whole.x(), whole.height())};
-    if (freeRight < wholeRight)
-        return TTaskbarInfo{static_cast<int>(TTaskbarEdge::Right),
-                            QRect(freeRight, whole.y(), wholeRight - freeRight, whole.height())};
-    return std::nullopt;
+    return TaskbarFromScreen(ToTRect(screen->geometry()), ToTRect(screen->availableGeometry()));
 }
 
 TfTrayPopupWindow::TfTrayPopupWindow(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      FFade(IsWinNT) {
     setObjectName(QStringLiteral("fTrayPopupWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -178,20 +138,44 @@ void TfTrayPopupWindow::CreateChildren() {
 
     tmProcTimer = new QTimer(this);
     tmProcTimer->setObjectName(QStringLiteral("tmProcTimer"));
-    tmProcTimer->setInterval(kFadeIntervalMs);
+    tmProcTimer->setInterval(kPopupFadeIntervalMs);
+    connect(tmProcTimer, &QTimer::timeout, this, &TfTrayPopupWindow::FadeStep);
 
-    connect(imgClose, &TClickLabel::clicked, this, &TfTrayPopupWindow::imgCloseClick);
-    for (TClickLabel* label : {lbPopupCaption, lbPopupText, imgLogo})
-        connect(label, &TClickLabel::doubleClicked, this, &TfTrayPopupWindow::lbPopupTextDblClick);
+    ConnectPart(lbPopupCaption, TPopupPart::Caption);
+    ConnectPart(lbPopupText, TPopupPart::Text);
+    ConnectPart(imgLogo, TPopupPart::Logo);
+    ConnectPart(lbGoLabel, TPopupPart::GoLink);
+    ConnectPart(imgGo, TPopupPart::GoIcon);
+    ConnectPart(imgClose, TPopupPart::CloseIcon);
+}
+
+void TfTrayPopupWindow::ConnectPart(TClickLabel* label, TPopupPart part) {
+    connect(label, &TClickLabel::clicked, this,
+            [this, part] { PartGesture(part, TPopupGesture::Click); });
+    connect(label, &TClickLabel::doubleClicked, this,
+            [this, part] { PartGesture(part, TPopupGesture::DoubleClick); });
+}
+
+void TfTrayPopupWindow::PartGesture(TPopupPart part, TPopupGesture gesture) {
+    const std::optional<TPopupRequest> request = PopupRequestFor(part, gesture);
+    if (!request)
+        return;
+    switch (*request) {
+        case TPopupRequest::Close:
+            imgCloseClick();
+            break;
+        case TPopupRequest::GoAction:
+            if (GoAction)
+                GoAction();
+            break;
+        case TPopupRequest::DoubleClick:
+            lbPopupTextDblClick();
+            break;
+    }
 }
 
 void TfTrayPopupWindow::FormCreate() {
-    if (!IsWinNT) {
-        // No window blending: opaque at once, never animated.
-        FAlphaBlend = false;
-        FAlphaBlendValue = 255;
-    }
-    SetAlphaBlendValue(FAlphaBlendValue);
+    ShowAlphaBlendValue();
     HideCaptionBar();
     PlaceNearTray();
     SpecialFrame1->SetColor(kPopupTopColor);
@@ -211,8 +195,11 @@ bool TfTrayPopupWindow::IsTaskbarAutoHide() {
 void TfTrayPopupWindow::PlaceNearTray() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect screenRect = screen != nullptr ? screen->geometry() : QRect();
-    move(PopupPositionNearTray(QueryTaskbar(), IsTaskbarAutoHide(), screenRect,
-                               frameGeometry().size(), pos()));
+    const QSize outer = frameGeometry().size();
+    const TPoint place =
+        PopupPositionNearTray(QueryTaskbar(), IsTaskbarAutoHide(), ToTRect(screenRect),
+                              TSize{outer.width(), outer.height()}, TPoint{x(), y()});
+    move(place.X, place.Y);
 }
 
 // A tool window is left out of the taskbar only by some panels: the window
@@ -232,59 +219,40 @@ void TfTrayPopupWindow::MakeTopMost() {
     raise();
 }
 
-void TfTrayPopupWindow::SetAlphaBlendValue(int value) {
-    FAlphaBlendValue = value;
-    if (FAlphaBlend) {
-        setWindowOpacity(value / 255.0);
-        // On X11 the new opacity is a window property that Qt sends with the
-        // next flush of its connection, and a timer tick alone flushes
-        // nothing: without a repaint the server keeps the first step's value
-        // and the popup stays all but invisible.
-        update();
-    }
-}
-
-void TfTrayPopupWindow::SetTimerHandler(void (TfTrayPopupWindow::*step)()) {
-    disconnect(FTimerHandler);
-    FTimerHandler = {};
-    if (step != nullptr)
-        FTimerHandler = connect(tmProcTimer, &QTimer::timeout, this, step);
+// Without blending the window keeps the opacity it was made with.
+void TfTrayPopupWindow::ShowAlphaBlendValue() {
+    if (!FFade.Blending())
+        return;
+    setWindowOpacity(FFade.Alpha() / static_cast<double>(kPopupOpaque));
+    // On X11 the new opacity is a window property that Qt sends with the
+    // next flush of its connection, and a timer tick alone flushes nothing:
+    // without a repaint the server keeps the first step's value and the
+    // popup stays all but invisible.
+    update();
 }
 
 void TfTrayPopupWindow::StartFadeIn() {
-    if (!IsWinNT)
+    if (!FFade.StartIn())
         return;
-    tmProcTimer->stop();
-    SetTimerHandler(&TfTrayPopupWindow::FadeInStep);
+    tmProcTimer->start();
+}
+
+void TfTrayPopupWindow::StartFadeOut(bool closeAfterFade) {
+    if (!FFade.StartOut(closeAfterFade))
+        return;
     tmProcTimer->start();
 }
 
 // The steps do not pump events themselves: the event loop serves input
 // between two ticks anyway, and a nested pump could close and free the
 // popup under the running step.
-void TfTrayPopupWindow::FadeInStep() {
-    if (FAlphaBlendValue >= 255)
+void TfTrayPopupWindow::FadeStep() {
+    const TFadeTick tick = FFade.Tick();
+    if (tick.AlphaChanged)
+        ShowAlphaBlendValue();
+    if (tick.StopTimer)
         tmProcTimer->stop();
-    else
-        SetAlphaBlendValue(FAlphaBlendValue + 1);
-}
-
-void TfTrayPopupWindow::StartFadeOut(bool closeAfterFade) {
-    if (!IsWinNT)
-        return;
-    tmProcTimer->stop();
-    SetTimerHandler(&TfTrayPopupWindow::FadeOutStep);
-    tmProcTimer->start();
-    CloseAfterFade = closeAfterFade;
-}
-
-void TfTrayPopupWindow::FadeOutStep() {
-    if (FAlphaBlendValue > 0) {
-        SetAlphaBlendValue(FAlphaBlendValue - 1);
-        return;
-    }
-    tmProcTimer->stop();
-    if (CloseAfterFade)
+    if (tick.Close)
         close();
 }
 
@@ -304,7 +272,7 @@ void TfTrayPopupWindow::FormPaint() {
 
 void TfTrayPopupWindow::imgCloseClick() {
     tmProcTimer->stop();
-    SetTimerHandler(nullptr);
+    FFade.Stop();
     close();
 }
 
@@ -326,12 +294,29 @@ void TfTrayPopupWindow::FormClose() {
         OnClose();
 }
 
+namespace {
+
+// Takes the popup off the screen the way the rules say.
+void LeaveScreen(TfTrayPopupWindow& popup, TPopupExit exit) {
+    switch (exit) {
+        case TPopupExit::AtOnce:
+            popup.close();
+            break;
+        case TPopupExit::FadeOutThenClose:
+            popup.StartFadeOut(true);
+            break;
+    }
+}
+
+}  // namespace
+
 TfTrayPopupWindow* ShowTrayPopup(const TTrayPopupRequest& request) {
     if (fTrayPopupWindow)
-        fTrayPopupWindow->close();
+        LeaveScreen(*fTrayPopupWindow, PopupExitFor(TPopupLeaving::Replaced, IsWinNT));
     auto* popup = new TfTrayPopupWindow(request.Owner);
     fTrayPopupWindow = popup;
     popup->SetOnPopupDblClick(request.DblClick);
+    popup->GoAction = request.GoAction;
     popup->OnClose = request.Closed;
     popup->lbPopupCaption->setText(request.Text(request.Info.PopupCaption));
     popup->lbPopupText->setText(request.Text(request.Info.PopupText));
@@ -339,8 +324,6 @@ TfTrayPopupWindow* ShowTrayPopup(const TTrayPopupRequest& request) {
     popup->lbGoLabel->adjustSize();
     // The cross says nothing to someone who cannot see it.
     popup->imgClose->setAccessibleName(request.Text(std::string(texts::kClose)));
-    if (request.GoAction)
-        QObject::connect(popup->lbGoLabel, &TClickLabel::clicked, popup, request.GoAction);
     popup->show();
     popup->ShowWithoutTaskbarButton();
     popup->MakeTopMost();
@@ -350,17 +333,14 @@ TfTrayPopupWindow* ShowTrayPopup(const TTrayPopupRequest& request) {
 
 void CloseTrayPopup() {
     if (fTrayPopupWindow)
-        fTrayPopupWindow->close();
+        LeaveScreen(*fTrayPopupWindow, PopupExitFor(TPopupLeaving::Dismissed, IsWinNT));
 }
 
 void PopupDblClick(QObject* /*sender*/, const std::function<void()>& showMainWindow) {
-    if (!fTrayPopupWindow)
-        return;
-    if (IsWinNT)
-        fTrayPopupWindow->StartFadeOut(true);
-    else
-        fTrayPopupWindow->close();
-    if (showMainWindow)
+    const TPopupDoubleClick plan = PopupDoubleClick(!fTrayPopupWindow.isNull(), IsWinNT);
+    if (plan.Exit)
+        LeaveScreen(*fTrayPopupWindow, *plan.Exit);
+    if (plan.ShowMainWindow && showMainWindow)
         showMainWindow();
 }
 

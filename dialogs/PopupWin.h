@@ -3,9 +3,8 @@
 // itself when it closes; at most one exists at a time (fTrayPopupWindow).
 #pragma once
 
+#include <QPoint>
 #include <QPointer>
-#include <QRect>
-#include <QSize>
 #include <QTimer>
 #include <QWidget>
 
@@ -16,28 +15,16 @@
 #include "controls/SpecialFrame.h"
 #include "core/PopupRecords.h"
 #include "dialogs/ClickLabel.h"
+#include "window/popup/PopupClosing.h"
+#include "window/popup/PopupFade.h"
+#include "window/popup/PopupPlacement.h"
 
 class QFrame;
 
 namespace vantrel {
 
-// The side of the screen the taskbar sits on.
-enum class TTaskbarEdge { Left = 0, Top = 1, Right = 2, Bottom = 3 };
-
-struct TTaskbarInfo {
-    int Edge = 0;  // a TTaskbarEdge value; anything else keeps the designed position
-    QRect Rect;    // the taskbar's rectangle in screen coordinates
-};
-
-// Where the popup goes for a taskbar query's result (nothing when the query
-// failed), given the primary screen's rectangle (in desktop coordinates) and
-// the popup's outer size. `designed` is kept for an edge value that names no
-// side.
-QPoint PopupPositionNearTray(const std::optional<TTaskbarInfo>& taskbar, bool autoHide,
-                             const QRect& screen, const QSize& popup, const QPoint& designed);
-
-// The taskbar from the primary screen: the side on which its available
-// geometry is inset from its geometry. No inset (or no screen) fails.
+// The taskbar from the primary screen, as TaskbarFromScreen finds it in the
+// screen's geometry and available geometry. No screen fails.
 std::optional<TTaskbarInfo> QueryTaskbar();
 
 class TfTrayPopupWindow : public QWidget {
@@ -56,19 +43,21 @@ public:
     void StartFadeOut(bool closeAfterFade);
 
     // The blend value, 0 (transparent) to 255 (opaque).
-    int AlphaBlendValue() const { return FAlphaBlendValue; }
-    bool AlphaBlend() const { return FAlphaBlend; }
-    bool CloseAfterFade = false;
+    int AlphaBlendValue() const { return FFade.Alpha(); }
+    bool AlphaBlend() const { return FFade.Blending(); }
+    bool CloseAfterFade() const { return FFade.CloseAfterFade(); }
     TNotifyEvent OnPopupDblClick;
+    // Runs when the go link is clicked.
+    std::function<void()> GoAction;
     // Runs when the popup closes, whichever way.
     std::function<void()> OnClose;
 
     // The designed position, kept when the taskbar's edge names no side.
-    static constexpr QPoint kDesignedPosition{366, 364};
+    static constexpr QPoint kDesignedPosition{kPopupDesignedPosition.X, kPopupDesignedPosition.Y};
     // The designed client area and the raised dialog frame drawn around it.
-    static constexpr int kClientWidth = 211;
-    static constexpr int kClientHeight = 122;
-    static constexpr int kFrameWidth = 3;
+    static constexpr int kClientWidth = kPopupClientSize.Width;
+    static constexpr int kClientHeight = kPopupClientSize.Height;
+    static constexpr int kFrameWidth = kPopupFrameWidth;
 
     // Holds every child at its designed client position, inside the frame.
     QWidget* ClientArea;
@@ -83,9 +72,8 @@ public:
     TClickLabel* imgLogo;
     QTimer* tmProcTimer;
 
-    // One step of each fade, as the timer runs them.
-    void FadeInStep();
-    void FadeOutStep();
+    // One tick of the fade timer, in whichever direction the fade runs.
+    void FadeStep();
     void PlaceNearTray();
     static bool IsTaskbarAutoHide();
 
@@ -97,16 +85,15 @@ private:
     void CreateChildren();
     void FormCreate();
     void HideCaptionBar();
-    void SetAlphaBlendValue(int value);
-    void SetTimerHandler(void (TfTrayPopupWindow::*step)());
+    void ConnectPart(TClickLabel* label, TPopupPart part);
+    void PartGesture(TPopupPart part, TPopupGesture gesture);
+    void ShowAlphaBlendValue();
     void FormPaint();
     void imgCloseClick();
     void lbPopupTextDblClick();
     void FormClose();
 
-    bool FAlphaBlend = true;
-    int FAlphaBlendValue = 0;
-    QMetaObject::Connection FTimerHandler;
+    TPopupFade FFade;
 };
 
 // The popup on screen, or nothing.

@@ -36,6 +36,7 @@
 #include "controller/Main.h"
 #include "controller/PackageTransfer.h"
 #include "core/ProductVersion.h"
+#include "core/UpdateState.h"
 #include "core/iProcs.h"
 #include "download/IEDownload.h"
 #include "platform/InternetState.h"

@@ -2,6 +2,7 @@
 // process-wide values, and changes one, through the same interface as
 // libvantrel-ui.so.
 #include "app/ui/WindowEntryPoints.h"
+#include "core/UpdateState.h"
 #include "core/iProcs.h"
 
 extern "C" {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/WindowModule.h"
+#include "core/UpdateState.h"
 #include "core/iProcs.h"
 #include "tests/support/TempDir.h"
 

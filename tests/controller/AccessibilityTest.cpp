@@ -13,6 +13,7 @@
 
 #include "controls/LabelProgressBar.h"
 #include "controls/TabedLabel.h"
+#include "core/UpdateState.h"
 #include "dialogs/WindowAccessibility.h"
 #include "tests/controller/MainWindowFixture.h"
 

@@ -31,6 +31,7 @@
 #include "controller/Main.h"
 #include "controls/LabelProgressBar.h"
 #include "core/ProductVersion.h"
+#include "core/UpdateState.h"
 #include "core/iProcs.h"
 #include "dialogs/PopupWin.h"
 #include "tests/dialogs/DialogTestSupport.h"

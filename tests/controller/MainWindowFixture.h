@@ -24,6 +24,7 @@
 #include "controller/ShellOpen.h"
 #include "controller/TrayAvailability.h"
 #include "core/ProductVersion.h"
+#include "core/UpdateState.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 #include "dialogs/PopupWin.h"

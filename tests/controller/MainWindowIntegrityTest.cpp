@@ -14,6 +14,7 @@
 #include <csignal>
 
 #include "controller/SignatureFetch.h"
+#include "core/UpdateState.h"
 #include "signature/TrustedComment.h"
 #include "tests/controller/MainWindowFixture.h"
 #include "tests/support/Minisign.h"

@@ -9,6 +9,7 @@
 #include "controller/ScrollBox.h"
 #include "controls/LabelProgressBar.h"
 #include "controls/SpecialFrame.h"
+#include "core/UpdateState.h"
 #include "dialogs/ClickLabel.h"
 #include "tests/controller/MainWindowFixture.h"
 

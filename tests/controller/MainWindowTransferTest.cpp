@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "controls/LabelProgressBar.h"
+#include "core/UpdateState.h"
 #include "tests/controller/MainWindowFixture.h"
 
 namespace vantrel::test {

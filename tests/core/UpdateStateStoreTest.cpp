@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "core/Dates.h"
+#include "core/UpdateModes.h"
+#include "core/UpdateState.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 #include "platform/RegistryStore.h"
@@ -163,6 +165,28 @@ TEST_F(UpdateStateTest, ReschedulingCountsFromTodayByMode) {
     UpdateState = TUpdateState{StatusNone, 0, 9, 12345.0};
     ScheduleNextUpdate();
     EXPECT_EQ(UpdateState.NextScheduledUpdate, 12345.0);
+}
+
+// The table's row order is the stored number: a row moved or left out would
+// turn every stored choice into another mode.
+TEST(UpdateModes, EachStoredNumberNamesItsModeAndNoOtherNumberNamesOne) {
+    struct TCase {
+        int Number;
+        std::optional<TUpdateMode> Mode;
+        std::string_view ListText;
+    };
+    const TCase cases[] = {
+        {0, ModeNever, "Never"},     {1, ModeDaily, "Daily"}, {2, ModeWeekly, "Weekly"},
+        {3, ModeMonthly, "Monthly"}, {4, std::nullopt, ""},   {255, std::nullopt, ""},
+        {-1, std::nullopt, ""},  // no item chosen in the list
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Number);
+        EXPECT_EQ(UpdateModeFromNumber(c.Number), c.Mode);
+        if (c.Mode) {
+            EXPECT_EQ(UpdateModeRow(*c.Mode).ListText, c.ListText);
+        }
+    }
 }
 
 TEST_F(UpdateStateTest, SavingWritesTheFieldsAndDropsTheDateWhenNever) {

@@ -1,5 +1,6 @@
-// The tray popup offscreen: placement for every taskbar edge, the fades
-// driven by the real 10 ms timer, and the caller's side.
+// The tray popup offscreen: its place on a screen without a panel, the fades
+// driven by the real 10 ms timer, and the caller's side. The rules themselves
+// (placement, fade steps, what closes it) are tested in tests/window/popup.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -12,69 +13,6 @@
 
 namespace vantrel::test {
 namespace {
-
-const QRect kScreen(0, 0, 1024, 768);
-const QSize kPopup(211, 122);
-const QPoint kDesigned = TfTrayPopupWindow::kDesignedPosition;
-
-std::optional<TTaskbarInfo> Bar(TTaskbarEdge edge, QRect rect) {
-    return TTaskbarInfo{static_cast<int>(edge), rect};
-}
-
-TEST(PlaceNearTrayTest, EachEdgePutsThePopupBesideTheTaskbar) {
-    struct TCase {
-        const char* Name;
-        std::optional<TTaskbarInfo> Taskbar;
-        bool AutoHide;
-        QPoint Expected;
-        QRect Screen = kScreen;  // the primary screen, in desktop coordinates
-    };
-    const TCase cases[] = {
-        {"query fails", std::nullopt, false, {1024 - 211, 768 - 122}},
-        {"query fails, auto-hide", std::nullopt, true, {1024 - 211, 768 - 122}},
-        {"left", Bar(TTaskbarEdge::Left, {0, 0, 60, 768}), false, {60, 768 - 122}},
-        {"left, auto-hide", Bar(TTaskbarEdge::Left, {0, 0, 60, 768}), true, {2, 768 - 122}},
-        {"top", Bar(TTaskbarEdge::Top, {0, 0, 1024, 30}), false, {1024 - 211, 30}},
-        {"top, auto-hide", Bar(TTaskbarEdge::Top, {0, 0, 1024, 30}), true, {1024 - 211, 2}},
-        {"right", Bar(TTaskbarEdge::Right, {974, 0, 50, 768}), false, {974 - 211, 768 - 122}},
-        {"right, auto-hide",
-         Bar(TTaskbarEdge::Right, {974, 0, 50, 768}),
-         true,
-         {1024 - 211 - 2, 768 - 122}},
-        {"bottom", Bar(TTaskbarEdge::Bottom, {0, 738, 1024, 30}), false, {1024 - 211, 738 - 122}},
-        {"bottom, auto-hide",
-         Bar(TTaskbarEdge::Bottom, {0, 738, 1024, 30}),
-         true,
-         {1024 - 211, 768 - 122 - 2}},
-        {"unknown edge", TTaskbarInfo{7, {0, 738, 1024, 30}}, false, kDesigned},
-        // A primary screen right of another monitor, and one below another.
-        {"at 1920,0, bottom",
-         Bar(TTaskbarEdge::Bottom, {1920, 738, 1024, 30}),
-         false,
-         {1920 + 1024 - 211, 738 - 122},
-         {1920, 0, 1024, 768}},
-        {"at 1920,0, left, auto-hide",
-         Bar(TTaskbarEdge::Left, {1920, 0, 60, 768}),
-         true,
-         {1920 + 2, 768 - 122},
-         {1920, 0, 1024, 768}},
-        {"at 0,1080, query fails",
-         std::nullopt,
-         false,
-         {1024 - 211, 1080 + 768 - 122},
-         {0, 1080, 1024, 768}},
-        {"at 0,1080, top, auto-hide",
-         Bar(TTaskbarEdge::Top, {0, 1080, 1024, 30}),
-         true,
-         {1024 - 211, 1080 + 2},
-         {0, 1080, 1024, 768}},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        EXPECT_EQ(PopupPositionNearTray(c.Taskbar, c.AutoHide, c.Screen, kPopup, kDesigned),
-                  c.Expected);
-    }
-}
 
 TEST(PlaceNearTrayTest, AScreenWithoutInsetIsAFailedQueryAndTheCornerIsUsed) {
     // The offscreen screen has no panel: its available geometry is whole.
@@ -154,7 +92,7 @@ TEST_F(PopupTest, ShowTrayPopupFillsTheTextsAndStartsTransparent) {
         EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
 }
 
-TEST_F(PopupTest, FadesInToOpaqueThenOutAndClosesItself) {
+TEST_F(PopupTest, TheTimerFadesTheWindowInToOpaqueThenOutAndClosesIt) {
     QPointer<TfTrayPopupWindow> popup = Raise();
     const auto ticks = CountTicks(popup);
     ASSERT_TRUE(WaitUntil([&] { return !popup->tmProcTimer->isActive(); }));
@@ -162,20 +100,9 @@ TEST_F(PopupTest, FadesInToOpaqueThenOutAndClosesItself) {
     EXPECT_EQ(popup->windowOpacity(), 1.0);
     EXPECT_EQ(*ticks, 256);  // 255 raises, then the tick that stops
 
-    *ticks = 0;
     popup->StartFadeOut(true);
     ASSERT_TRUE(WaitUntil([&] { return Gone(popup); }));
-    EXPECT_EQ(*ticks, 256);  // 255 lowerings, then the tick that closes
     EXPECT_TRUE(fTrayPopupWindow.isNull());
-}
-
-TEST_F(PopupTest, AFadeOutWithoutCloseStopsAtTransparent) {
-    TfTrayPopupWindow* popup = Raise();
-    ASSERT_TRUE(WaitUntil([&] { return popup->AlphaBlendValue() >= 3; }));
-    popup->StartFadeOut(false);
-    ASSERT_TRUE(WaitUntil([&] { return !popup->tmProcTimer->isActive(); }));
-    EXPECT_EQ(popup->AlphaBlendValue(), 0);
-    EXPECT_EQ(fTrayPopupWindow, popup);
 }
 
 TEST_F(PopupTest, ANewPopupReplacesOneThatIsFadingInAndStartsFromZero) {

@@ -5,6 +5,7 @@
 // printed once the state has been loaded.
 #include <cstdio>
 
+#include "core/UpdateState.h"
 #include "core/UpdateStateStore.h"
 #include "core/iProcs.h"
 

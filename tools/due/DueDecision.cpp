@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/UpdateState.h"
+#include "core/UpdateModes.h"
 #include "core/UpdateStateStore.h"
 
 namespace vantrel::tools {
@@ -64,17 +64,18 @@ std::string DateText(TDateTime value) {
     return text;
 }
 
-const char* ModeName(std::uint8_t mode) {
-    switch (mode) {
-        case ModeDaily:
-            return "daily";
-        case ModeWeekly:
-            return "weekly";
-        case ModeMonthly:
-            return "monthly";
-        default:
-            return "never";
-    }
+// The verdict for a mode that checks on a schedule: due from the start of
+// the stored date's day, whatever time of day it carries.
+TDueVerdict DueByDate(const TUpdateModeRow& row, const std::optional<TDateTime>& next,
+                      TDateTime today) {
+    const std::string mode(row.DueName);
+    if (!next)
+        return {true, "the update mode is " + mode + " and no next check date is stored"};
+    const TDateTime due = std::floor(*next);
+    if (today >= due)
+        return {true,
+                "the update mode is " + mode + " and the next check was due on " + DateText(due)};
+    return {false, "the update mode is " + mode + " and the next check is due on " + DateText(due)};
 }
 
 }  // namespace
@@ -99,21 +100,21 @@ std::optional<TStoredSchedule> ReadStoredSchedule(const platform::TRegistryStore
 TDueVerdict DecideDue(const std::optional<TStoredSchedule>& stored, TDateTime today) {
     if (!stored)
         return {true, "no update state is stored yet, so the first check is due"};
-    if (stored->Mode == ModeNever)
-        return {false, "the update mode is never"};
-    if (stored->Mode > ModeMonthly)
+    const std::optional<TUpdateMode> mode = UpdateModeFromNumber(stored->Mode);
+    // A number no mode has (a newer client's, or damage): rather one check
+    // too many than checks that stop for good.
+    if (!mode)
         return {true, "the update mode " + std::to_string(stored->Mode) +
                           " is none the client offers, so a check is due"};
-    const std::string mode = ModeName(stored->Mode);
-    if (!stored->NextScheduledUpdate)
-        return {true, "the update mode is " + mode + " and no next check date is stored"};
-    // Whole days: a stored date is due from the start of its day, whatever
-    // time of day it carries.
-    const TDateTime due = std::floor(*stored->NextScheduledUpdate);
-    if (today >= due)
-        return {true,
-                "the update mode is " + mode + " and the next check was due on " + DateText(due)};
-    return {false, "the update mode is " + mode + " and the next check is due on " + DateText(due)};
+    switch (*mode) {
+        case ModeNever:
+            return {false, "the update mode is " + std::string(UpdateModeRow(*mode).DueName)};
+        case ModeDaily:
+        case ModeWeekly:
+        case ModeMonthly:
+            return DueByDate(UpdateModeRow(*mode), stored->NextScheduledUpdate, today);
+    }
+    return {true, "not reached: the switch names every mode"};
 }
 
 TDueVerdict DamagedVerdict(const std::string& why) {

@@ -5,6 +5,8 @@
 
 #include "core/ProductVersion.h"
 #include "core/SourceTexts.h"
+#include "core/UpdateModes.h"
+#include "core/UpdateState.h"
 #include "core/iProcs.h"
 #include "window/controller/PackageNames.h"
 
@@ -108,7 +110,7 @@ TTemplateValues TMainController::TemplateValues() const {
 void TMainController::ShowUpdateInfo() {
     FInstalledVersionText = Utf8Text(VersionToText(InstalledProduct.Version));
     const std::uint8_t mode = UpdateState.Mode;
-    FView.SelectUpdateMode(mode <= ModeMonthly ? mode : -1);
+    FView.SelectUpdateMode(UpdateModeFromNumber(mode) ? mode : -1);
     FNewVersionText = Utf8Text(VersionToText(AvailableProduct.Version));
     FView.ShowProduct(LocalText(ProjectInfo.ProductTitle), Expanded(texts::kCurrentVersion));
     FView.ShowInformation(InformationElements(
@@ -251,9 +253,11 @@ void TMainController::btnHideClick() {
     HideMainWindow();
 }
 
+// The list shows the modes' table, so a position is a mode's number; -1
+// (nothing chosen) names none.
 void TMainController::UpdateModeChosen(int index) {
-    if (index >= 0)
-        UpdateState.Mode = static_cast<std::uint8_t>(index);
+    if (const std::optional<TUpdateMode> mode = UpdateModeFromNumber(index))
+        UpdateState.Mode = *mode;
 }
 
 // ---- The window, the tray and the popup ------------------------------------

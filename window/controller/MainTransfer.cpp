@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "core/SourceTexts.h"
+#include "core/UpdateState.h"
 #include "core/iProcs.h"
 #include "window/controller/MainController.h"
 #include "window/controller/PackageNames.h"

@@ -17,6 +17,7 @@
 
 #include "core/ProductVersion.h"
 #include "core/SourceTexts.h"
+#include "core/UpdateState.h"
 #include "core/iProcs.h"
 #include "window/download/UrlBinding.h"
 
