@@ -9,9 +9,8 @@
 #include "controller/MainWindowLook.h"
 #include "controller/ScrollBox.h"
 #include "controller/ShellOpen.h"
-#include "controller/TextTemplates.h"
 #include "controls/TabedLabel.h"
-#include "core/ProjectInfo.h"
+#include "window/controller/TextTemplates.h"
 
 namespace vantrel {
 namespace {
@@ -26,17 +25,6 @@ QString FromLocal8Bit(const std::string& text) {
 }
 
 }  // namespace
-
-TInformationTexts TInformationTexts::From(const TProjectInfo& info) {
-    TInformationTexts texts;
-    texts.Promotion = info.Promotion;
-    texts.NewVersionDescription = info.NewVersionDescription;
-    texts.NewVersionBugFixes = info.NewVersionBugFixes;
-    texts.NewVersionAddons = info.NewVersionAddons;
-    texts.ProductDescription = info.ProductDescription;
-    texts.ProductFeatures = info.ProductFeatures;
-    return texts;
-}
 
 TInformationPanel::TInformationPanel(TScrollBox* box, QMenu* pmScrollBox, int& nextTop,
                                      QObject* parent)
@@ -102,32 +90,12 @@ TTabedLabel* TInformationPanel::AddSection(const QString& caption, const std::st
     return box;
 }
 
-void TInformationPanel::Fill(const TInformationTexts& texts, bool newVersionOffered,
-                             const TPanelTextFunction& translate,
-                             const TPanelTextFunction& translateAndExpand) {
-    if (!texts.Promotion.empty())
-        AddSection(QStringLiteral("Promotion"), texts.Promotion);
-
-    const bool hasNewVersionText = !texts.NewVersionDescription.empty() ||
-                                   !texts.NewVersionBugFixes.empty() ||
-                                   !texts.NewVersionAddons.empty();
-    if (newVersionOffered && hasNewVersionText) {
-        AddSectionHeader(translateAndExpand("What's new in version [PROD_VERSION]"),
-                         NewVersionGroupColor);
-        if (!texts.NewVersionDescription.empty())
-            AddSection(translate("Description"), texts.NewVersionDescription);
-        if (!texts.NewVersionBugFixes.empty())
-            AddSection(translate("Bug fix"), texts.NewVersionBugFixes);
-        if (!texts.NewVersionAddons.empty())
-            AddSection(translate("Addons"), texts.NewVersionAddons);
-    }
-
-    if (!texts.ProductDescription.empty() || !texts.ProductFeatures.empty()) {
-        AddSectionHeader(translateAndExpand("About [PROD_TITLE]"), ProductGroupColor);
-        if (!texts.ProductDescription.empty())
-            AddSection(translate("Description"), texts.ProductDescription);
-        if (!texts.ProductFeatures.empty())
-            AddSection(translate("Features"), texts.ProductFeatures);
+void TInformationPanel::Fill(const std::vector<TInformationElement>& elements) {
+    for (const TInformationElement& element : elements) {
+        if (element.Heading)
+            AddSectionHeader(QString::fromStdU16String(element.Text), element.Color);
+        else
+            AddSection(QString::fromStdU16String(element.Text), element.Body);
     }
 }
 
@@ -149,7 +117,7 @@ bool ShowsWebSite(const std::string& url) {
 }
 
 QString WebSiteHint(const QString& format, const std::string& url) {
-    return FormatText(format, {FromLocal8Bit(url)});
+    return QString::fromStdU16String(FormatText(format.toStdU16String(), {LocalText(url)}));
 }
 
 QString PlainToolTip(const QString& text) {

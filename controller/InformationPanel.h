@@ -11,34 +11,15 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "controls/ControlColors.h"
+#include "window/controller/InformationSections.h"
 
 namespace vantrel {
 
 class TScrollBox;
 class TTabedLabel;
-struct TProjectInfo;
-
-// The reply's texts that the panel shows: 8-bit strings in the system code
-// page, empty when the reply left them out.
-struct TInformationTexts {
-    std::string Promotion;
-    std::string NewVersionDescription;
-    std::string NewVersionBugFixes;
-    std::string NewVersionAddons;
-    std::string ProductDescription;
-    std::string ProductFeatures;
-
-    static TInformationTexts From(const TProjectInfo& info);
-};
-
-// An English source text in, the text to show out: the translation, or for
-// the headings the translation expanded.
-using TPanelTextFunction = std::function<QString(const std::string& english)>;
-
-inline constexpr TColor NewVersionGroupColor = 0xF9713E;
-inline constexpr TColor ProductGroupColor = clBlack;
 
 class TInformationPanel : public QObject {
     Q_OBJECT
@@ -51,10 +32,8 @@ public:
     QLabel* AddSectionHeader(const QString& text, TColor color);
     TTabedLabel* AddSection(const QString& caption, const std::string& text);
 
-    // Adds the promotion, the new-version group (only when `newVersionOffered`
-    // and one of its texts is set) and the product group, in that order.
-    void Fill(const TInformationTexts& texts, bool newVersionOffered,
-              const TPanelTextFunction& translate, const TPanelTextFunction& translateAndExpand);
+    // Adds the elements, top to bottom.
+    void Fill(const std::vector<TInformationElement>& elements);
 
     // The element on which pmScrollBox was last opened (null when none, or
     // when it has been freed since).

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QScreen>
 
 #include <filesystem>
@@ -26,6 +25,7 @@
 #include "dialogs/Pictures.h"
 #include "dialogs/PopupWin.h"
 #include "download/BSCB.h"
+#include "download/CacheFiles.h"
 #include "download/IEDownload.h"
 #include "download/Streams.h"
 #include "i18n/FormTranslation.h"
@@ -63,22 +63,7 @@ void SetTextColor(QWidget& widget, TColor color) {
     widget.setPalette(palette);
 }
 
-// The hint's lines on one line, as a title bar shows them.
-QString HintAsCaption(const QString& hint) {
-    return hint.split(QRegularExpression(QStringLiteral("[\\r\\n]+")), Qt::SkipEmptyParts)
-        .join(QStringLiteral(" - "));
-}
-
 }  // namespace
-
-QString CutTrayHint(const QString& hint) {
-    if (hint.size() <= kTrayHintMax)
-        return hint;
-    qsizetype length = kTrayHintMax;
-    if (hint.at(length - 1).isHighSurrogate())
-        --length;
-    return hint.left(length);
-}
 
 QIcon VantrelApplicationIcon() {
     static const bool initialised = (InitMainWindowPictures(), true);
@@ -109,7 +94,8 @@ TfVantrelMain::TfVantrelMain(QWidget* parent)
     btnCommand = FUi->btnCommand;
     cmbUpdateMode = FUi->cmbUpdateMode;
     btnHide = FUi->btnHide;
-    FbtnHideClick = &TfVantrelMain::btnHideClick;
+    FController = std::make_unique<TMainController>(static_cast<TMainView&>(*this),
+                                                    static_cast<TMainServices&>(*this));
 
     ApplyLooks();
     MakeNonVisualParts();
@@ -176,13 +162,22 @@ void TfVantrelMain::MakeNonVisualParts() {
     IEDownload = new TIEDownload(this);
     IEDownload->setObjectName(QStringLiteral("IEDownload"));
     ConfigurePackageDownload(*IEDownload);
-    IEDownload->OnProgress = [this](TBSCB* sender, std::uint32_t progress, std::uint32_t max,
+    IEDownload->OnProgress = [this](TBSCB*, std::uint32_t progress, std::uint32_t max,
                                     std::uint32_t status, const QString&, const QString&,
                                     const QString&, const QString&) {
-        IEDownloadProgress(sender, progress, max, status);
+        FController->TransferProgress(progress, max, status);
     };
     IEDownload->OnComplete = [this](TBSCB* sender, TStream* stream, platform::HRESULT result) {
-        IEDownloadComplete(sender, stream, result);
+        TTransferEnd end;
+        end.Result = result;
+        if (sender != nullptr) {
+            end.ResponseCode = sender->ResponseCode;
+            if (result == platform::STG_E_CANTSAVE)
+                end.WriteFailure = cache::ClassifyWriteFailure(sender->OutputError);
+        }
+        if (stream != nullptr)
+            end.StreamSize = stream->Size();
+        FController->TransferComplete(end);
     };
     SignatureFetch = new TSignatureFetch(this);
     SignatureFetch->setObjectName(QStringLiteral("SignatureFetch"));
@@ -213,8 +208,7 @@ void TfVantrelMain::MakeTrayIcon() {
     QIcon icon = QApplication::windowIcon();
     TrayIcon->setIcon(icon.isNull() ? VantrelApplicationIcon() : icon);
     TrayIcon->setContextMenu(pmTray);
-    FTrayHint = Text(texts::kAppTitle);
-    TrayIcon->setToolTip(PlainToolTip(FTrayHint));
+    TrayIcon->setToolTip(PlainToolTip(Text(texts::kAppTitle)));
     TrayIcon->show();
 }
 
@@ -232,11 +226,16 @@ void TfVantrelMain::MakeTranslator() {
 }
 
 void TfVantrelMain::ConnectControls() {
-    connect(btnCommand, &QPushButton::clicked, this, [this] { Run(FbtnCommandClick); });
-    connect(lbCommandLabel, &TClickLabel::clicked, this, [this] { Run(FlbCommandLabelClick); });
-    connect(btnHide, &QPushButton::clicked, this, [this] { Run(FbtnHideClick); });
+    TMainController& controller = *FController;
+    connect(btnCommand, &QPushButton::clicked, this,
+            [&controller] { controller.Run(controller.btnCommandOnClick()); });
+    connect(lbCommandLabel, &TClickLabel::clicked, this,
+            [&controller] { controller.Run(controller.lbCommandLabelOnClick()); });
+    connect(btnHide, &QPushButton::clicked, this,
+            [&controller] { controller.Run(controller.btnHideOnClick()); });
     connect(imgWebSite, &TClickLabel::clicked, this, &TfVantrelMain::imgWebSiteClick);
-    connect(cmbUpdateMode, &QComboBox::activated, this, &TfVantrelMain::cmbUpdateModeClick);
+    connect(cmbUpdateMode, &QComboBox::activated, this,
+            [&controller](int index) { controller.UpdateModeChosen(index); });
     connect(miShoWindow, &QAction::triggered, this, &TfVantrelMain::miShoWindowClick);
     connect(miTrayQuit, &QAction::triggered, this, &TfVantrelMain::miTrayQuitClick);
     connect(miCopyText, &QAction::triggered, this, &TfVantrelMain::miCopyTextClick);
@@ -247,28 +246,21 @@ void TfVantrelMain::ConnectControls() {
             });
 }
 
-void TfVantrelMain::Run(TNotifyEvent action) {
-    if (action != nullptr)
-        (this->*action)(nullptr);
-}
-
 void TfVantrelMain::FormCreate() {
     FNextTop = 8;
     QCoreApplication::setApplicationName(Text(texts::kAppTitle));
+    std::string tempDir;
+    std::string tempDirError;
     try {
-        FTempDir = platform::CacheDir().string();
+        tempDir = platform::CacheDir().string();
     } catch (const std::exception& e) {
         // A directory that others could write to must not receive the
         // package: the name is kept for the messages, and every transfer is
         // refused with the reason.
-        FTempDir = platform::CacheDirPath().string();
-        FTempDirError = e.what();
+        tempDir = platform::CacheDirPath().string();
+        tempDirError = e.what();
     }
-    if (FTempDir.empty() || FTempDir.back() != '/')
-        FTempDir += '/';
     FOpeningWebSite = false;
-    FTransferIdle = true;
-    FCloseRequested = false;
     fTrayPopupWindow = nullptr;
     imgProductLogo->setPixmap(LoadPicture("ORBISK4LOGO64"));
     imgWebSite->setPixmap(LoadPicture("GLOBESMALL"));
@@ -276,8 +268,8 @@ void TfVantrelMain::FormCreate() {
     // A dictionary that is missing or damaged, or a language it lacks,
     // leaves the English texts.
     try {
-        Repository->LoadDictionary(QString::fromLocal8Bit(AppDir + "translation.dat"));
-        Repository->SetCurrentLanguage(QString::fromStdU16String(Language));
+        Repository->LoadDictionary(AppDir + "translation.dat");
+        Repository->SetCurrentLanguage(Language);
         Translator->TranslateForm();
         ProgressBar->SetPercentTypeText(TLabelProgressBar::showStatic,
                                         Translator->TranslateText(Std(texts::kPaused)));
@@ -289,86 +281,19 @@ void TfVantrelMain::FormCreate() {
          {texts::kModeNever, texts::kModeDaily, texts::kModeWeekly, texts::kModeMonthly})
         cmbUpdateMode->addItem(Translate(mode));
     miShoWindow->setText(Translate(texts::kShow) + u' ' + Translate(texts::kAppTitle));
-    ShowUpdateInfo();
+    FController->Start(std::move(tempDir), std::move(tempDirError));
 }
 
 QString TfVantrelMain::Translate(std::string_view text) {
-    return Repository->Translate(Std(text));
+    return QString::fromStdU16String(FController->Translate(text));
 }
 
 QString TfVantrelMain::Expanded(std::string_view templ) {
-    return TranslateTemplate(*Repository, Std(templ), TemplateValues());
+    return QString::fromStdU16String(FController->Expanded(templ));
 }
 
-TTemplateValues TfVantrelMain::TemplateValues() const {
-    TTemplateValues values;
-    values.ProductTitle = ProjectInfo.ProductTitle;
-    values.NewVersionText = QString::fromLocal8Bit(FNewVersionText);
-    values.InstalledVersionText = QString::fromLocal8Bit(FInstalledVersionText);
-    values.Position = ProgressBar->Position();
-    values.Max = ProgressBar->Max();
-    return values;
-}
-
-// The hint is shown as a tool tip, which a desktop may read as markup: a
-// product title from the server is shown literally.
-void TfVantrelMain::SetTrayHint(std::string_view templ) {
-    FTrayHint = CutTrayHint(Expanded(templ));
-    TrayIcon->setToolTip(PlainToolTip(FTrayHint));
-    if (!IsTrayAvailable())
-        ShowTrayHintInCaption();
-}
-
-void TfVantrelMain::ShowCaption(const QString& caption) {
-    if (IsTrayAvailable())
-        setWindowTitle(caption);
-    else
-        ShowTrayHintInCaption();
-}
-
-void TfVantrelMain::ShowTrayHintInCaption() {
-    setWindowTitle(HintAsCaption(FTrayHint));
-}
-
-void TfVantrelMain::ShowUpdateInfo() {
-    FInstalledVersionText = VersionToText(InstalledProduct.Version);
-    const std::uint8_t mode = UpdateState.Mode;
-    cmbUpdateMode->setCurrentIndex(mode < cmbUpdateMode->count() ? mode : -1);
-    FNewVersionText = VersionToText(AvailableProduct.Version);
-    lbProductTitle->setText(QString::fromLocal8Bit(ProjectInfo.ProductTitle));
-    lbCurrentProductVersion->setText(Expanded(texts::kCurrentVersion));
-    FillInformationPanel();
-    if (!AvailableProduct.Found)
-        return;
-    if (!NewVersionOffered()) {
-        ShowUpToDateState();
-        return;
-    }
-    DiscardStaleDownload();
-    lbNewVersion->setText(Expanded(texts::kNewVersion));
-    switch (UpdateState.Status) {
-        case StatusNone:
-            ShowOfferedState();
-            break;
-        case StatusDownloading:
-            // An interrupted download resumes on every start, without a word.
-            StartDownload();
-            break;
-        case StatusDownloaded:
-            SetDownloadedState();
-            break;
-        default:
-            // A status this program never writes: nothing is offered, and
-            // the value is saved back as found.
-            break;
-    }
-}
-
-void TfVantrelMain::FillInformationPanel() {
-    InformationPanel->Fill(
-        TInformationTexts::From(ProjectInfo), NewVersionOffered(),
-        [this](const std::string& english) { return Repository->Translate(english); },
-        [this](const std::string& english) { return Expanded(english); });
+void TfVantrelMain::ShowInformation(const std::vector<TInformationElement>& elements) {
+    InformationPanel->Fill(elements);
     if (!ProjectInfo.ProductLogo.Empty()) {
         const TJPEGImage& logo = ProjectInfo.ProductLogo;
         const QImage image(logo.Pixels().data(), logo.Width(), logo.Height(),
@@ -383,5 +308,4 @@ void TfVantrelMain::FillInformationPanel() {
     NameMainWindowControls(*this);
 }
 
-// A newer version than the one being fetched makes the partial file worthless.
 }  // namespace vantrel

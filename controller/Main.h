@@ -1,11 +1,8 @@
-// The main window: what the product's update looks like right now (offered,
-// downloading, paused, downloaded, up to date), the command that moves it on,
-// the tray icon with its hint and menu, and the tray popups. It also drives
-// the package transfer and hands the finished package to the installer.
-//
-// The states re-point the click actions of btnCommand, lbCommandLabel and
-// btnHide, so the handler a control runs is always the one the current state
-// assigned (see the TNotifyEvent members).
+// The main window in Qt widgets: the form, the tray icon with its menu, the
+// popups and the download component. What it shows and what a click does is
+// decided by its TMainController; the window is that controller's view, and
+// lends it the parts that do the work (the dictionary, the download
+// component, the signature fetch).
 #pragma once
 
 #include <QAction>
@@ -22,12 +19,14 @@
 #include <memory>
 #include <string>
 
-#include "controller/TextTemplates.h"
 #include "controls/ControlColors.h"
 #include "core/PopupRecords.h"
 #include "i18n/SFTranslateComponent.h"
 #include "i18n/SFTranslateRepository.h"
 #include "platform/qt/BindResults.h"
+#include "window/controller/MainController.h"
+#include "window/controller/MainServices.h"
+#include "window/controller/MainView.h"
 
 namespace Ui {
 class TfVantrelMain;
@@ -46,22 +45,13 @@ struct TVerification;
 class TSpecialFrame;
 class TStream;
 
-// The tray icon's hint holds at most this many characters.
-inline constexpr int kTrayHintMax = 127;
-
-// `hint` cut to kTrayHintMax characters, never inside a surrogate pair.
-QString CutTrayHint(const QString& hint);
-
 // The program's icon in its four sizes, for the windows and the tray.
 QIcon VantrelApplicationIcon();
 
-class TfVantrelMain : public QWidget {
+class TfVantrelMain : public QWidget, private TMainView, private TMainServices {
     Q_OBJECT
 
 public:
-    // A click action as the states assign it; the sender is ignored.
-    using TNotifyEvent = void (TfVantrelMain::*)(QObject* Sender);
-
     explicit TfVantrelMain(QWidget* parent = nullptr);
     ~TfVantrelMain() override;
 
@@ -97,43 +87,26 @@ public:
     TSignatureFetch* SignatureFetch;
     TInformationPanel* InformationPanel;
 
-    // What each re-pointed control runs when clicked now.
-    TNotifyEvent btnCommandOnClick() const { return FbtnCommandClick; }
-    TNotifyEvent lbCommandLabelOnClick() const { return FlbCommandLabelClick; }
-    TNotifyEvent btnHideOnClick() const { return FbtnHideClick; }
+    // What the window decides, and the state it is in.
+    TMainController& Controller() { return *FController; }
+    const TMainController& Controller() const { return *FController; }
     // The hint as set, before the tool tip's escaping.
-    const QString& TrayHint() const { return FTrayHint; }
-    bool TransferIdle() const { return FTransferIdle; }
-    bool CloseRequested() const { return FCloseRequested; }
-    // A finished transfer still waits for its signature check.
-    bool VerifyPending() const { return FVerifyPending; }
-    const std::string& TempDir() const { return FTempDir; }
+    QString TrayHint() const { return QString::fromStdU16String(FController->TrayHint()); }
+    bool TransferIdle() const { return FController->TransferIdle(); }
+    bool CloseRequested() const { return FController->CloseRequested(); }
+    bool VerifyPending() const { return FController->VerifyPending(); }
+    const std::string& TempDir() const { return FController->TempDir(); }
 
-    // The handlers and commands.
-    void DownloadClick(QObject* Sender);
-    void PauseClick(QObject* Sender);
-    void InstallClick(QObject* Sender);
-    void CloseClick(QObject* Sender);
-    void btnHideClick(QObject* Sender);
     void miShoWindowClick();
     void miTrayQuitClick();
-    void cmbUpdateModeClick(int index);
     void imgWebSiteClick();
     void miCopyTextClick();
     void WMShowMainWindow();
     void PopupDblClick(QObject* Sender);
 
-    void ShowMainWindow();
-    void HideMainWindow();
-
     // The information panel's elements, through TInformationPanel.
     void AddSectionHeader(const QString& text, TColor color);
     void AddSection(const QString& caption, const std::string& text);
-
-    // The download component's events.
-    void IEDownloadProgress(TBSCB* Sender, std::uint32_t ulProgress, std::uint32_t ulProgressMax,
-                            std::uint32_t ulStatusCode);
-    void IEDownloadComplete(TBSCB* Sender, TStream* Stream, platform::HRESULT Result);
 
 signals:
     // The window accepted a close: the program is to end.
@@ -152,70 +125,61 @@ private:
     void MakeTranslator();
     void ConnectControls();
     void FormCreate();
-    bool FormCloseQuery();
 
-    void ShowUpdateInfo();
-    void FillInformationPanel();
-    void DiscardStaleDownload();
-    void ShowOfferedState();
-    void ShowUpToDateState();
-    void StartDownload();
-    void PauseDownload();
-    void SetDownloadedState();
-    void UpdateCaption();
-
-    bool BeginTransfer(bool DeleteOld);
-    void ShowTransferFailure(const TBSCB* Sender);
-    // Signed packages (MainVerification.cpp).
-    void VerifyTransferredPackage();
-    void FetchSignatureThen(const std::function<void(const TVerification&)>& then, bool atInstall);
-    bool VerifyBeforeInstalling();
-    void RefuseInstallation(const TVerification& verification);
-    void RejectPackage(const QString& reason);
-    void StartPendingResume();
-    void NotifyDownloadComplete();
-    bool RunInstaller();
-    void ShowErrorMessage(const QString& message);
-
-    void OpenURL(const std::string& address);
-
-    void ShowTrayPopup(const TPopupInfoRec& info, TNotifyEvent goAction);
-    void CloseTrayPopup();
-    void TrayPopupClosed();
-    void SetTrayHint(std::string_view templ);
-    // The title: the state's caption where a tray shows the hint, the hint
-    // itself where none does.
-    void ShowCaption(const QString& caption);
-    void ShowTrayHintInCaption();
     QString Translate(std::string_view text);
     QString Expanded(std::string_view templ);
-    TTemplateValues TemplateValues() const;
-    void Run(TNotifyEvent action);
+
+    // The view: what the controller shows (MainView.cpp).
+    void ShowProduct(const std::u16string& title, const std::u16string& currentVersion) override;
+    void SelectUpdateMode(int index) override;
+    void ShowInformation(const std::vector<TInformationElement>& elements) override;
+    void SetCommand(const std::u16string& text, TMainAction action) override;
+    void SetCommandLabel(const std::u16string& text, TMainAction action) override;
+    void HideCommandLabel() override;
+    void SetHideButton(const std::u16string& text, TMainAction action) override;
+    void SetNewVersionText(const std::u16string& text) override;
+    void ShowProgress(const TProgressView& progress) override;
+    void UseCompactLayout() override;
+    void SetCaption(const std::u16string& caption) override;
+    void SetTrayHint(const std::u16string& hint) override;
+    void ShowPopup(const TPopupInfoRec& record, TMainAction action) override;
+    void ClosePopup() override;
+    bool PopupShown() const override;
+    void ShowMessage(const std::u16string& message) override;
+    void Post(std::function<void()> deferred) override;
+    void PumpEvents() override;
+    bool TrayAvailable() const override;
+    bool WindowVisible() const override;
+    void ShowWindow() override;
+    void HideWindow() override;
+    void MinimizeWindow() override;
+    void CloseWindow() override;
+
+    // The services: the window's parts that do the work (MainServices.cpp).
+    std::u16string Translation(std::string_view english) override;
+    void StartTransfer(const std::string& url, const std::string& file) override;
+    void CancelTransfer() override;
+    std::size_t TransferRequests() const override;
+    void CheckPackageURL(const std::string& url) override;
+    bool VerificationWanted() override;
+    void FetchSignature(const std::string& url,
+                        std::function<void(const TSignatureFetchResult&)> done) override;
+    void CancelSignatureFetch() override;
+    bool SignatureFetchRunning() const override;
+    TVerification VerifyPackage(const std::string& tempDir, const std::string& signature,
+                                bool atInstall) override;
+    TVerification SignatureUnavailable(const std::string& url, bool atInstall) override;
+    std::optional<std::string> KeptSignature(const std::string& tempDir) override;
+    void RemovePackageFiles(const std::string& tempDir, bool includingFinal) override;
+    TInstallResult RunInstaller(const std::string& tempDir) override;
+    void NotifyDownloadComplete() override;
+    void SaveState() override;
+    void OpenURL(const std::string& address) override;
 
     std::unique_ptr<Ui::TfVantrelMain> FUi;
-    TNotifyEvent FbtnCommandClick = nullptr;
-    TNotifyEvent FlbCommandLabelClick = nullptr;
-    TNotifyEvent FbtnHideClick = nullptr;
-    QString FTrayHint;
-    // The close was accepted: the program is ending.
-    bool FWindowClosed = false;
-
+    std::unique_ptr<TMainController> FController;
     bool FOpeningWebSite = false;
-    std::string FInstalledVersionText;
-    std::string FNewVersionText;
-    std::string FTempDir;
-    // Why FTempDir cannot hold the package (empty when it can).
-    std::string FTempDirError;
     std::int32_t FNextTop = 8;
-    bool FTransferIdle = true;
-    bool FCloseRequested = false;
-    // A resume asked for while a cancelled transfer had not yet reported its
-    // end: started once it has, so that two transfers never share a file.
-    bool FResumePending = false;
-    // The package waits for its signature check: after its transfer (run
-    // once the component has reported every end of it), or before its
-    // hand-over to the installer when no signature was kept.
-    bool FVerifyPending = false;
 };
 
 }  // namespace vantrel

@@ -24,7 +24,7 @@ QString PlainLines(QString text) {
 
 void NameMainWindowControls(TfVantrelMain& window) {
     const auto translate = [&window](std::string_view text) {
-        return window.Repository->Translate(std::string(text));
+        return QString::fromStdU16String(window.Repository->Translate(std::string(text)));
     };
     const QString visit = translate(texts::kVisitWebSite);
     // The hint's first line without the address it is followed by.

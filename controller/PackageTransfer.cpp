@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "controller/ShellOpen.h"
-#include "controller/TextTemplates.h"
 #include "core/BuildConfig.h"
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
 #include "download/IEDownload.h"
 #include "i18n/SFTranslateRepository.h"
 #include "protocol/HttpGet.h"
+#include "window/controller/PackageNames.h"
+#include "window/controller/TextTemplates.h"
 
 namespace vantrel {
 namespace {
@@ -25,27 +26,10 @@ namespace fs = std::filesystem;
 // a form type on a GET is: its logs and rules may count on both.
 constexpr const char* kPackageUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Win32)";
 constexpr const char* kPackageHeaderLine = "Content-Type: application/x-www-form-urlencoded";
-constexpr std::uint32_t kPartialContent = 206;
-constexpr std::uint32_t kRangeNotSatisfiable = 416;
 
 bool IsPlainFileName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." &&
            name.find_first_of(std::string("/\0", 2)) == std::string::npos;
-}
-
-// The server's file name as a name inside the temporary directory. A name
-// CheckPackageURL would refuse must still not reach outside the directory:
-// the window deletes the stale partial file at start, before any check.
-std::string SafeFileName(std::string name) {
-    for (char& c : name) {
-        if (c == '/' || c == '\0') {
-            c = '_';
-        }
-    }
-    if (name.empty() || name == "." || name == "..") {
-        name.insert(name.begin(), '_');
-    }
-    return name;
 }
 
 QString PathText(const std::string& path) {
@@ -89,25 +73,18 @@ QString MoveToFinalName(const std::string& temporary, const std::string& final,
 QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
                       const std::vector<QString>& values) {
     const std::string key(text);
-    QString message = repository ? repository->Translate(key) : QString();
+    QString message =
+        repository ? QString::fromStdU16String(repository->Translate(key)) : QString();
     if (message.isEmpty()) {
         // An entry without this language's text translates to nothing; a
         // message box must still say something.
         message = QString::fromUtf8(key);
     }
-    return FormatText(message, values);
-}
-
-std::string PackageURL() {
-    return ProjectInfo.DownloadURL + "/" + AvailableProduct.FileName;
-}
-
-std::string TemporaryPackageFile(const std::string& tempDir) {
-    return FinalPackageFile(tempDir) + ".tmp";
-}
-
-std::string FinalPackageFile(const std::string& tempDir) {
-    return tempDir + SafeFileName(AvailableProduct.FileName);
+    std::vector<std::u16string> wide;
+    wide.reserve(values.size());
+    for (const QString& value : values)
+        wide.push_back(value.toStdU16String());
+    return QString::fromStdU16String(FormatText(message.toStdU16String(), wide));
 }
 
 std::string DownloadCompleteURL() {
@@ -140,21 +117,6 @@ void ConfigurePackageDownload(TIEDownload& download) {
     download.UserAgent = QString::fromLatin1(kPackageUserAgent);
 }
 
-TCompletionAction CompletionActionFor(platform::HRESULT result, std::uint32_t responseCode) {
-    if (result == platform::S_OK) {
-        return TCompletionAction::Downloaded;
-    }
-    if (result == platform::E_ABORT && responseCode == kPartialContent) {
-        return TCompletionAction::Nothing;
-    }
-    // The server refused a range that starts at the end of the file: all of
-    // the package is on disk already.
-    if (result == platform::E_ABORT && responseCode == kRangeNotSatisfiable) {
-        return TCompletionAction::Downloaded;
-    }
-    return TCompletionAction::Pause;
-}
-
 void CheckPackageURL(const std::string& url, TSFTranslateRepository* repository) {
     if (!IsWebAddress(QUrl(QString::fromLocal8Bit(url)))) {
         throw std::runtime_error(
@@ -180,20 +142,22 @@ TInstallResult RunInstaller(const std::string& tempDir, TSFTranslateRepository* 
     const std::string final = FinalPackageFile(tempDir);
     TInstallResult result;
     if (IsRegularFile(temporary)) {
-        result.Reason = MoveToFinalName(temporary, final, repository);
-        if (!result.Reason.isEmpty()) {
+        result.Reason = MoveToFinalName(temporary, final, repository).toStdU16String();
+        if (!result.Reason.empty()) {
             result.PackageKept = true;  // the temporary file is untouched
             return result;
         }
     } else if (!IsRegularFile(final)) {
-        result.Reason = FormatMessage(repository, texts::kPackageMissing, {PathText(temporary)});
+        result.Reason = FormatMessage(repository, texts::kPackageMissing, {PathText(temporary)})
+                            .toStdU16String();
         return result;
     }
     // Here the final file holds the package: just moved, or moved by an
     // earlier try whose open failed.
     result.PackageKept = true;
     if (!ShellOpen(QUrl::fromLocalFile(PathText(final)))) {
-        result.Reason = FormatMessage(repository, texts::kPackageOpenFailed, {PathText(final)});
+        result.Reason = FormatMessage(repository, texts::kPackageOpenFailed, {PathText(final)})
+                            .toStdU16String();
         return result;
     }
     result.Started = true;

@@ -16,22 +16,13 @@
 #include <vector>
 
 #include "platform/qt/BindResults.h"
+#include "window/controller/MainServices.h"
+#include "window/controller/PackageNames.h"
 
 namespace vantrel {
 
 class TIEDownload;
 class TSFTranslateRepository;
-
-// DownloadURL + "/" + AvailableProduct.FileName.
-std::string PackageURL();
-
-// `tempDir` must end with '/': no delimiter is inserted before the name.
-// The file name comes from the server, so a '/' or NUL in it is replaced by
-// '_' and "", "." and ".." get a leading '_': these paths never leave
-// `tempDir`, whatever the server sent (CheckPackageURL refuses such a name
-// before any transfer starts).
-std::string TemporaryPackageFile(const std::string& tempDir);  // ... + FileName + ".tmp"
-std::string FinalPackageFile(const std::string& tempDir);      // ... + FileName
 
 // The address the completion notice goes to: the server base URL, the fixed
 // path, ProjectID unescaped and the offered version as a signed 32-bit number.
@@ -46,14 +37,6 @@ QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
 // they belong to the window.
 void ConfigurePackageDownload(TIEDownload& download);
 
-// What the window does when the component reports the end of a transfer.
-enum class TCompletionAction {
-    Downloaded,  // enter the downloaded state
-    Nothing,     // the end of a cancelled partial transfer: the pause is shown already
-    Pause,       // enter the paused state
-};
-TCompletionAction CompletionActionFor(platform::HRESULT result, std::uint32_t responseCode);
-
 // The package address comes from the server. Throws std::runtime_error with
 // a message for the user (UTF-8; translated when `repository` is given) when
 // it is not an http:// or https:// address, so that nothing else (a local
@@ -67,12 +50,6 @@ void CheckPackageURL(const std::string& url, TSFTranslateRepository* repository 
 // end); its result and answer are of no interest.
 inline constexpr long kNoticeDeadlineMs = 3000;
 void NotifyDownloadComplete();
-
-struct TInstallResult {
-    bool Started = false;      // the package was handed to the desktop to open
-    QString Reason;            // why not, for the user; empty when Started
-    bool PackageKept = false;  // a complete package is still on disk for a retry
-};
 
 // Moves the temporary file to its final name and opens it. Never deletes the
 // only copy of a complete package: when the temporary file is gone but the

@@ -79,10 +79,6 @@ bool PackageVerificationWanted() {
     return fs::symlink_status(AppDir + "package-key.pub", error).type() != fs::file_type::not_found;
 }
 
-std::string SignatureURL() {
-    return PackageURL() + ".minisig";
-}
-
 std::optional<std::string> KeptSignature(const std::string& tempDir) {
     return cache::ReadOwnFile(SignatureCopy(tempDir), kMinisignMaxFileSize);
 }
@@ -107,9 +103,11 @@ TVerification VerifyDownloadedPackage(const std::string& tempDir, const std::str
         const bool worthless = e.Fault != TSignatureFault::KeyUnusable;
         verification.Outcome = worthless ? TVerifyOutcome::Rejected : TVerifyOutcome::Unavailable;
         const QString reason = Reason(repository, e);
-        verification.Reason = FormatMessage(
-            repository, !worthless ? UnavailableText(atInstall) : texts::kPackageNotVerified,
-            {reason});
+        verification.Reason =
+            FormatMessage(repository,
+                          !worthless ? UnavailableText(atInstall) : texts::kPackageNotVerified,
+                          {reason})
+                .toStdU16String();
     }
     return verification;
 }
@@ -119,7 +117,8 @@ TVerification SignatureUnavailable(const std::string& url, bool atInstall,
     TVerification verification;
     const QString reason =
         FormatMessage(repository, texts::kReasonSignatureNotFetched, {QString::fromLocal8Bit(url)});
-    verification.Reason = FormatMessage(repository, UnavailableText(atInstall), {reason});
+    verification.Reason =
+        FormatMessage(repository, UnavailableText(atInstall), {reason}).toStdU16String();
     return verification;
 }
 

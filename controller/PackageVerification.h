@@ -12,6 +12,9 @@
 #include <optional>
 #include <string>
 
+#include "window/controller/MainServices.h"
+#include "window/controller/PackageNames.h"
+
 namespace vantrel {
 
 class TSFTranslateRepository;
@@ -20,20 +23,6 @@ class TSFTranslateRepository;
 // program. A key file that is there but broken still says yes, so that the
 // check fails closed instead of being skipped.
 bool PackageVerificationWanted();
-
-enum class TVerifyOutcome {
-    Verified,
-    Unavailable,  // no signature to be had, or no usable key: keep the file, try later
-    Rejected,     // the signature was had and does not verify: the file is worthless
-};
-
-struct TVerification {
-    TVerifyOutcome Outcome = TVerifyOutcome::Unavailable;
-    QString Reason;  // for the user, translated; empty when verified
-};
-
-// The address of the package's signature.
-std::string SignatureURL();
 
 // The signature kept beside the package at the last fetch; none when there
 // is none (or something other than a file of ours lies there).

@@ -12,14 +12,11 @@
 #include <optional>
 #include <string>
 
+#include "window/controller/MainServices.h"
+
 namespace vantrel {
 
 class TIEDownload;
-
-struct TSignatureFetchResult {
-    std::optional<std::string> Text;  // the file; none when it could not be had
-    std::string Failure;              // why not, in English, for the log
-};
 
 class TSignatureFetch : public QObject {
 public:

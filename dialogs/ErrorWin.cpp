@@ -150,8 +150,8 @@ void TfErrorDlg::FormCreate() {
     // A dictionary that is missing or damaged, or a language it lacks,
     // leaves the built-in English texts.
     try {
-        Repository->LoadDictionary(QString::fromLocal8Bit(AppDir + "translation.dat"));
-        Repository->SetCurrentLanguage(QString::fromStdU16String(Language));
+        Repository->LoadDictionary(AppDir + "translation.dat");
+        Repository->SetCurrentLanguage(Language);
         Translator->TranslateForm();
     } catch (...) {
     }
@@ -170,7 +170,9 @@ void TfErrorDlg::FormShow() {
 }
 
 void TfErrorDlg::ShowError(const std::string& text) {
-    const auto translate = [this](const std::string& line) { return Repository->Translate(line); };
+    const auto translate = [this](const std::string& line) {
+        return QString::fromStdU16String(Repository->Translate(line));
+    };
     lbError->setText(QString());
     std::string::size_type lineEnd = text.find(kCrLf);
     if (lineEnd == std::string::npos) {

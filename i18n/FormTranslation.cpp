@@ -8,8 +8,9 @@ TFormTranslation MakeFormTranslation(QObject* form, const QString& caption,
                                      const std::string& formName,
                                      std::vector<TSFTranslateControlRec> table) {
     TFormTranslation parts;
-    parts.Repository = new TSFTranslateRepository(form);
-    parts.Repository->setObjectName(QStringLiteral("Repository"));
+    auto* repository = new TSFTranslateRepositoryObject(form);
+    repository->setObjectName(QStringLiteral("Repository"));
+    parts.Repository = &repository->Repository();
     parts.Repository->SetReturnEnglishIfMissed(true);
     parts.Repository->Collector().SetRewriteFile(false);
 
@@ -21,10 +22,7 @@ TFormTranslation MakeFormTranslation(QObject* form, const QString& caption,
 
     // Through the stored form, so that a form's table is read exactly as a
     // saved design would be.
-    TSFTranslateComponent design;
-    design.SetFormName(formName);
-    design.SetControlTable(std::move(table));
-    parts.Translator->ReadTranslateComponents(design.WriteTranslateComponents());
+    parts.Translator->ReadTranslateComponents(WriteFormTable({formName, std::move(table)}));
     return parts;
 }
 

@@ -15,6 +15,17 @@
 
 namespace vantrel {
 
+// Gives a form's repository a place among the objects the form owns, under
+// the object name "Repository" that a translator table may name.
+class TSFTranslateRepositoryObject : public QObject {
+public:
+    explicit TSFTranslateRepositoryObject(QObject* owner = nullptr) : QObject(owner) {}
+    TSFTranslateRepository& Repository() { return FRepository; }
+
+private:
+    TSFTranslateRepository FRepository;
+};
+
 struct TFormTranslation {
     TSFTranslateRepository* Repository = nullptr;
     TSFTranslateComponent* Translator = nullptr;

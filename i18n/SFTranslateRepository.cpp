@@ -1,9 +1,13 @@
 #include "i18n/SFTranslateRepository.h"
 
-#include <QFile>
-#include <QFileInfo>
-
+#include <filesystem>
 #include <fstream>
+#include <span>
+#include <system_error>
+
+#include "i18n/UnicodeText.h"
+#include "platform/FileReader.h"
+#include "platform/Utf8Path.h"
 
 namespace vantrel {
 
@@ -22,17 +26,23 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, last - first);
 }
 
-bool SameLanguage(const QString& a, const QString& b) {
-    return a.toLower() == b.toLower();
+// The program's source texts are UTF-8; a damaged byte shows as U+FFFD.
+std::u16string Widened(const std::string& text) {
+    return unicode::Utf8ToUtf16Lenient(text);
 }
 
-QString Widened(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string Narrowed(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+// The whole file, or a TFileReadError saying why not.
+std::string ReadWholeFile(platform::TFileReader& file) {
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(file.Size()));
+    unsigned char buffer[65536];
+    while (const std::size_t count = file.Read(buffer)) {
+        bytes.append(reinterpret_cast<const char*>(buffer), count);
+        if (bytes.size() > static_cast<std::uint64_t>(TSFTranslateRepository::kMaxFileSize)) {
+            break;  // grown while read: refused below like any file this large
+        }
+    }
+    return bytes;
 }
 
 // Entry data as stored: 0x01, one wide string per language after the first,
@@ -41,7 +51,7 @@ void* LoadWords(TValueReader& reader) {
     auto data = std::make_unique<TDictStoreData>();
     reader.ReadListBegin();
     while (!reader.EndOfList()) {
-        data->Words.push_back(QString::fromStdU16String(reader.ReadWideString()));
+        data->Words.push_back(reader.ReadWideString());
     }
     reader.ReadListEnd();
     return data.release();
@@ -50,8 +60,8 @@ void* LoadWords(TValueReader& reader) {
 void StoreWords(TValueWriter& writer, void* data) {
     writer.WriteListBegin();
     if (data != nullptr) {
-        for (const QString& word : static_cast<TDictStoreData*>(data)->Words) {
-            writer.WriteWideString(word.toStdU16String());
+        for (const std::u16string& word : static_cast<TDictStoreData*>(data)->Words) {
+            writer.WriteWideString(word);
         }
     }
     writer.WriteListEnd();
@@ -62,6 +72,12 @@ void DisposeWords(void* data) {
 }
 
 }  // namespace
+
+// Folded as the dictionary folds its keys: "deutsch" selects a file's "Deutsch".
+bool SameLanguageName(const std::u16string& a, const std::u16string& b) {
+    return a == b ||
+           FoldKey(unicode::Utf16ToUtf8Lenient(a)) == FoldKey(unicode::Utf16ToUtf8Lenient(b));
+}
 
 TSFTranslateRepositoryCollector::~TSFTranslateRepositoryCollector() {
     SaveCollected();
@@ -97,16 +113,16 @@ void TSFTranslateRepositoryCollector::SaveCollected() const {
     }
     const auto mode =
         FRewriteFile ? std::ios::binary | std::ios::trunc : std::ios::binary | std::ios::app;
-    std::ofstream file(FFileName, std::ios::out | mode);
+    std::ofstream file(platform::Utf8Path(FFileName), std::ios::out | mode);
     for (const std::string& text : FCollected) {
         file << text << "\r\n";
     }
 }
 
-TSFTranslateRepository::TSFTranslateRepository(QObject* owner)
-    : QObject(owner),
-      FCollector(std::make_unique<TSFTranslateRepositoryCollector>()),
-      FDictionary(2000) {
+TSFTranslateRepository::TSFTranslateRepository()
+    : FCollector(std::make_unique<TSFTranslateRepositoryCollector>()),
+      FDictionary(2000),
+      FLifetime(std::make_shared<TSFTranslateRepository* const>(this)) {
     FDictionary.SetLoadData(LoadWords);
     FDictionary.SetStoreData(StoreWords);
     FDictionary.SetDisposeData(DisposeWords);
@@ -120,12 +136,12 @@ std::int32_t TSFTranslateRepository::WordCount() const {
     return FDictionary.Dictionary().Count();
 }
 
-void TSFTranslateRepository::SetCurrentLanguage(const QString& language) {
-    if (FLanguages.empty() || SameLanguage(language, FCurrentLanguage)) {
+void TSFTranslateRepository::SetCurrentLanguage(const std::u16string& language) {
+    if (FLanguages.empty() || SameLanguageName(language, FCurrentLanguage)) {
         return;
     }
     for (std::size_t i = 0; i < FLanguages.size(); ++i) {
-        if (SameLanguage(FLanguages[i].Name, language)) {
+        if (SameLanguageName(FLanguages[i].Name, language)) {
             FCurrentLanguage = FLanguages[i].Name;
             FCurrentLanguageIndex = static_cast<std::int32_t>(i);
             return;
@@ -140,7 +156,7 @@ void TSFTranslateRepository::ClearDictionary() {
 
 // The file spells the name as it is shown; a later match wins.
 void TSFTranslateRepository::MatchLanguage(const TLanguageData& language, std::int32_t position) {
-    if (SameLanguage(language.Name, FCurrentLanguage)) {
+    if (SameLanguageName(language.Name, FCurrentLanguage)) {
         FCurrentLanguage = language.Name;
         FCurrentLanguageIndex = position;
     }
@@ -150,8 +166,8 @@ void TSFTranslateRepository::ReadLanguages(TValueReader& reader) {
     reader.ReadListBegin();
     while (!reader.EndOfList()) {
         TLanguageData language;
-        language.Name = QString::fromStdU16String(reader.ReadWideString());
-        language.SecondText = QString::fromStdU16String(reader.ReadWideString());
+        language.Name = reader.ReadWideString();
+        language.SecondText = reader.ReadWideString();
         language.Value = reader.ReadRawInt32();
         FLanguages.push_back(language);
         MatchLanguage(FLanguages.back(), static_cast<std::int32_t>(FLanguages.size() - 1));
@@ -159,59 +175,67 @@ void TSFTranslateRepository::ReadLanguages(TValueReader& reader) {
     reader.ReadListEnd();
 }
 
-bool TSFTranslateRepository::LoadDictionary(const QString& fileName) {
+bool TSFTranslateRepository::LoadDictionary(const std::string& fileName) {
     ClearDictionary();
     FLastLoadError.clear();
     FLastLoadErrorOffset = -1;
-    QFile file(fileName);
-    if (!QFileInfo(fileName).isFile()) {
-        FLastLoadError = QStringLiteral("the file does not exist");
+    const std::filesystem::path path = platform::Utf8Path(fileName);
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored)) {
+        FLastLoadError = "the file does not exist";
         return false;
     }
-    if (file.size() > kMaxFileSize) {
-        FLastLoadError = QStringLiteral("the file is larger than %1 bytes").arg(kMaxFileSize);
+    const std::string tooLarge =
+        "the file is larger than " + std::to_string(kMaxFileSize) + " bytes";
+    std::string bytes;
+    try {
+        platform::TFileReader file(path);
+        if (file.Size() > static_cast<std::uint64_t>(kMaxFileSize)) {
+            FLastLoadError = tooLarge;
+            return false;
+        }
+        bytes = ReadWholeFile(file);
+    } catch (const platform::TFileReadError& failure) {
+        FLastLoadError = std::string("the file cannot be opened: ") + failure.what();
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        FLastLoadError = QStringLiteral("the file cannot be opened: ") + file.errorString();
+    if (bytes.size() > static_cast<std::uint64_t>(kMaxFileSize)) {
+        FLastLoadError = tooLarge;
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
     if (!LoadDictionaryData(bytes)) {
         return false;
     }
-    FDictionaryFileName = Narrowed(fileName);
+    FDictionaryFileName = fileName;
     return true;
 }
 
-bool TSFTranslateRepository::LoadDictionaryData(const QByteArray& bytes) {
+bool TSFTranslateRepository::LoadDictionaryData(std::string_view bytes) {
     ClearDictionary();
     FLastLoadError.clear();
     FLastLoadErrorOffset = -1;
     try {
-        TValueReader reader(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        TValueReader reader(bytes);
         ReadLanguages(reader);
         FDictionary.Dictionary().LoadFromStream(reader);
     } catch (const TStreamReadError& failure) {
-        FLastLoadError = QString::fromUtf8(failure.what());
-        FLastLoadErrorOffset = static_cast<qint64>(failure.Offset());
+        FLastLoadError = failure.what();
+        FLastLoadErrorOffset = static_cast<std::int64_t>(failure.Offset());
         return false;
     } catch (const std::exception& failure) {
-        FLastLoadError = QString::fromUtf8(failure.what());
+        FLastLoadError = failure.what();
         return false;
     }
     return true;
 }
 
-QString TSFTranslateRepository::Translate(const std::string& text) {
+std::u16string TSFTranslateRepository::Translate(const std::string& text) {
     void* data = nullptr;
     const bool found = FDictionary.Dictionary().Find(text, data);
     if (found && FCurrentLanguageIndex > 0) {
         const auto* entry = static_cast<const TDictStoreData*>(data);
         const auto position = static_cast<std::size_t>(FCurrentLanguageIndex - 1);
-        if (entry != nullptr && position < entry->Words.size() &&
-            !entry->Words[position].isEmpty()) {
+        if (entry != nullptr && position < entry->Words.size() && !entry->Words[position].empty()) {
             return entry->Words[position];
         }
         if (!FReturnEnglishIfMissed) {
@@ -259,17 +283,17 @@ void TSFTranslateRepository::IterateWords(
     });
 }
 
-QByteArray TSFTranslateRepository::StoreDictionary() const {
+std::string TSFTranslateRepository::StoreDictionary() const {
     TValueWriter writer;
     writer.WriteListBegin();
     for (const TLanguageData& language : FLanguages) {
-        writer.WriteWideString(language.Name.toStdU16String());
-        writer.WriteWideString(language.SecondText.toStdU16String());
+        writer.WriteWideString(language.Name);
+        writer.WriteWideString(language.SecondText);
         writer.WriteRawInt32(language.Value);
     }
     writer.WriteListEnd();
     FDictionary.Dictionary().StoreToStream(writer);
-    return QByteArray::fromStdString(writer.Bytes());
+    return writer.Bytes();
 }
 
 }  // namespace vantrel

@@ -1,16 +1,14 @@
 // The translation dictionary of the user interface: the languages that
 // "translation.dat" offers, the current language, and the lookup of English
-// source texts in it.
+// source texts in it. Plain C++, so that every front end translates alike.
 #pragma once
-
-#include <QByteArray>
-#include <QObject>
-#include <QString>
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "i18n/StDict.h"
@@ -19,16 +17,19 @@ namespace vantrel {
 
 // One language of the file, in file order.
 struct TLanguageData {
-    QString Name;            // matched against CurrentLanguage without regard to case
-    QString SecondText;      // kept and written back, not used
-    std::int32_t Value = 0;  // kept and written back, not used
+    std::u16string Name;        // matched against CurrentLanguage without regard to case
+    std::u16string SecondText;  // kept and written back, not used
+    std::int32_t Value = 0;     // kept and written back, not used
 
     bool operator==(const TLanguageData&) const = default;
 };
 
+// Language names compare without regard to case, as the dictionary's keys do.
+bool SameLanguageName(const std::u16string& a, const std::u16string& b);
+
 // Translations of one source text into the second, third, ... language of
 // the list; an array shorter than the list counts its missing tail as empty.
-using TWordsArray = std::vector<QString>;
+using TWordsArray = std::vector<std::u16string>;
 
 struct TDictStoreData {
     TWordsArray Words;
@@ -46,6 +47,7 @@ public:
 
     bool Enabled() const { return FEnabled; }
     void SetEnabled(bool enabled) { FEnabled = enabled; }
+    // A UTF-8 path.
     const std::string& FileName() const { return FFileName; }
     // A name that is blank after trimming also disables collecting.
     void SetFileName(const std::string& fileName);
@@ -67,18 +69,23 @@ private:
     std::vector<std::string> FFolded;  // the collected texts as compared
 };
 
-class TSFTranslateRepository : public QObject {
+// Texts in: the program's 8-bit texts (UTF-8), the English sources and the
+// keys of the dictionary. Texts out: UTF-16, as the file stores them.
+class TSFTranslateRepository {
 public:
     // A file larger than this is not a dictionary; it is refused unread.
-    static constexpr qint64 kMaxFileSize = qint64{256} * 1024 * 1024;
+    static constexpr std::int64_t kMaxFileSize = std::int64_t{256} * 1024 * 1024;
 
-    explicit TSFTranslateRepository(QObject* owner = nullptr);
-    ~TSFTranslateRepository() override;
+    TSFTranslateRepository();
+    ~TSFTranslateRepository();
+    // A form translator refers to it (see Lifetime), so it stays where it is.
+    TSFTranslateRepository(const TSFTranslateRepository&) = delete;
+    TSFTranslateRepository& operator=(const TSFTranslateRepository&) = delete;
 
-    const QString& CurrentLanguage() const { return FCurrentLanguage; }
+    const std::u16string& CurrentLanguage() const { return FCurrentLanguage; }
     // Selects a language of the loaded file; an unknown name, or no file
     // loaded, leaves the current one in force.
-    void SetCurrentLanguage(const QString& language);
+    void SetCurrentLanguage(const std::u16string& language);
     std::int32_t CurrentLanguageIndex() const { return FCurrentLanguageIndex; }
 
     std::int32_t WordCount() const;
@@ -93,21 +100,21 @@ public:
     bool ReturnEnglishIfMissed() const { return FReturnEnglishIfMissed; }
     void SetReturnEnglishIfMissed(bool value) { FReturnEnglishIfMissed = value; }
 
-    // True when the whole file was read. On a failure what was read before
-    // it stays, and LastLoadError says what went wrong and where.
-    bool LoadDictionary(const QString& fileName);
+    // Reads the file at a UTF-8 path. True when the whole file was read. On
+    // a failure what was read before it stays, and LastLoadError says what
+    // went wrong and where.
+    bool LoadDictionary(const std::string& fileName);
     // The same for a file image already in memory; DictionaryFileName is
     // left alone.
-    bool LoadDictionaryData(const QByteArray& bytes);
-    // Why the latest LoadDictionary failed, with the byte offset; empty after
-    // a success.
-    const QString& LastLoadError() const { return FLastLoadError; }
+    bool LoadDictionaryData(std::string_view bytes);
+    // Why the latest LoadDictionary failed (UTF-8); empty after a success.
+    const std::string& LastLoadError() const { return FLastLoadError; }
     // Byte offset of the failure (-1 when the failure has no place in the
     // file, such as a missing file).
-    qint64 LastLoadErrorOffset() const { return FLastLoadErrorOffset; }
+    std::int64_t LastLoadErrorOffset() const { return FLastLoadErrorOffset; }
 
     // The translation of an English source text in the current language.
-    QString Translate(const std::string& text);
+    std::u16string Translate(const std::string& text);
 
     // Building a dictionary (the translators' tool). The first language is
     // the source language; AddWord throws TStDictError on a duplicate key.
@@ -121,22 +128,27 @@ public:
     void IterateWords(
         const std::function<void(const std::string& key, const TWordsArray& words)>& visit) const;
     // The file image in the format LoadDictionary reads.
-    QByteArray StoreDictionary() const;
+    std::string StoreDictionary() const;
+
+    // Expires when the repository is destroyed, so that whoever refers to
+    // it (a form translator) finds it gone instead of using a dead object.
+    std::weak_ptr<TSFTranslateRepository* const> Lifetime() const { return FLifetime; }
 
 private:
     void ClearDictionary();
     void ReadLanguages(TValueReader& reader);
     void MatchLanguage(const TLanguageData& language, std::int32_t position);
 
-    QString FCurrentLanguage = QStringLiteral("English");
+    std::u16string FCurrentLanguage = u"English";
     std::int32_t FCurrentLanguageIndex = 0;
     std::vector<TLanguageData> FLanguages;
     std::string FDictionaryFileName;
     std::unique_ptr<TSFTranslateRepositoryCollector> FCollector;
     bool FReturnEnglishIfMissed = false;
     TStNVDictionary FDictionary;
-    QString FLastLoadError;
-    qint64 FLastLoadErrorOffset = -1;
+    std::string FLastLoadError;
+    std::int64_t FLastLoadErrorOffset = -1;
+    std::shared_ptr<TSFTranslateRepository* const> FLifetime;
 };
 
 }  // namespace vantrel

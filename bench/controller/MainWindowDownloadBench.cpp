@@ -121,7 +121,7 @@ void BM_MainWindowDownload(benchmark::State& state) {
 
         const double cpuBefore = SelfCpuSeconds();
         const auto start = Clock::now();
-        window.DownloadClick(nullptr);
+        window.Controller().DownloadClick();
         const bool done = AwaitDownloaded(window);
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         const double cpu = SelfCpuSeconds() - cpuBefore;

@@ -111,7 +111,10 @@ std::vector<std::string> Queries() {
 vantrel::TWordsArray Words(int i) {
     vantrel::TWordsArray words;
     for (int language = 1; language < kLanguages; ++language) {
-        words.push_back(QStringLiteral("\u00dcbersetzung %1 in Sprache %2").arg(i).arg(language));
+        words.push_back(QStringLiteral("\u00dcbersetzung %1 in Sprache %2")
+                            .arg(i)
+                            .arg(language)
+                            .toStdU16String());
     }
     return words;
 }
@@ -123,9 +126,9 @@ std::filesystem::path DictionaryFile(std::int32_t hashSize) {
         return found->second;
     }
     vantrel::TSFTranslateRepository repository;
-    std::vector<vantrel::TLanguageData> languages = {{QStringLiteral("English"), {}, 0}};
+    std::vector<vantrel::TLanguageData> languages = {{u"English", {}, 0}};
     for (int language = 1; language < kLanguages; ++language) {
-        languages.push_back({QStringLiteral("Language %1").arg(language), {}, 0});
+        languages.push_back({QStringLiteral("Language %1").arg(language).toStdU16String(), {}, 0});
     }
     repository.SetLanguages(languages);
     repository.SetHashSize(hashSize);
@@ -136,7 +139,8 @@ std::filesystem::path DictionaryFile(std::int32_t hashSize) {
         std::filesystem::temp_directory_path() /
         ("vantrel_bench_" + std::to_string(getpid()) + "_" + std::to_string(hashSize) + ".dat");
     QFile file(QString::fromStdString(path.string()));
-    if (!file.open(QIODevice::WriteOnly) || file.write(repository.StoreDictionary()) < 0) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QByteArray::fromStdString(repository.StoreDictionary())) < 0) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         std::exit(1);
     }
@@ -145,8 +149,7 @@ std::filesystem::path DictionaryFile(std::int32_t hashSize) {
 }
 
 void LoadDictionary(benchmark::State& state) {
-    const auto path =
-        QString::fromStdString(DictionaryFile(static_cast<std::int32_t>(state.range(0))).string());
+    const std::string path = DictionaryFile(static_cast<std::int32_t>(state.range(0))).string();
     for ([[maybe_unused]] auto _ : state) {
         vantrel::TSFTranslateRepository repository;
         if (!repository.LoadDictionary(path)) {
@@ -156,17 +159,15 @@ void LoadDictionary(benchmark::State& state) {
         benchmark::DoNotOptimize(repository.WordCount());
     }
     state.SetItemsProcessed(state.iterations() * kEntries);
-    state.SetBytesProcessed(
-        state.iterations() *
-        static_cast<std::int64_t>(std::filesystem::file_size(path.toStdString())));
+    state.SetBytesProcessed(state.iterations() *
+                            static_cast<std::int64_t>(std::filesystem::file_size(path)));
 }
 BENCHMARK(LoadDictionary)->Arg(2000)->Arg(20011)->Unit(benchmark::kMillisecond);
 
 void TranslateRepository(benchmark::State& state) {
     vantrel::TSFTranslateRepository repository;
-    repository.LoadDictionary(
-        QString::fromStdString(DictionaryFile(static_cast<std::int32_t>(state.range(0))).string()));
-    repository.SetCurrentLanguage(QStringLiteral("Language 3"));
+    repository.LoadDictionary(DictionaryFile(static_cast<std::int32_t>(state.range(0))).string());
+    repository.SetCurrentLanguage(u"Language 3");
     const std::vector<std::string> queries = Queries();
     for ([[maybe_unused]] auto _ : state) {
         for (const std::string& query : queries) {
@@ -191,8 +192,10 @@ void TranslateQHash(benchmark::State& state) {
             const auto found = table.constFind(
                 QString::fromUtf8(query.data(), static_cast<qsizetype>(query.size()))
                     .toCaseFolded());
-            benchmark::DoNotOptimize(found != table.cend() ? found->at(position)
-                                                           : QString::fromUtf8(query));
+            // What the repository gives back: a text of its own.
+            benchmark::DoNotOptimize(found != table.cend()
+                                         ? found->at(position)
+                                         : QString::fromUtf8(query).toStdU16String());
         }
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(queries.size()));

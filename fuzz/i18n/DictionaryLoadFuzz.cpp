@@ -1,12 +1,10 @@
 // Any bytes as "translation.dat": the load must fail cleanly or succeed, and
 // what it accepted must be stored and read back unchanged.
-#include <QByteArray>
-#include <QString>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,7 +29,7 @@ TContent ContentOf(const vantrel::TSFTranslateRepository& repository) {
 // A second load of the stored image must give the same languages and the
 // same entries.
 void CheckStoredImage(vantrel::TSFTranslateRepository& repository) {
-    const QByteArray stored = repository.StoreDictionary();
+    const std::string stored = repository.StoreDictionary();
     vantrel::TSFTranslateRepository again;
     if (!again.LoadDictionaryData(stored) || again.Languages() != repository.Languages() ||
         again.HashSize() != repository.HashSize() || ContentOf(again) != ContentOf(repository)) {
@@ -44,8 +42,8 @@ void CheckStoredImage(vantrel::TSFTranslateRepository& repository) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     vantrel::TSFTranslateRepository repository;
     repository.SetReturnEnglishIfMissed((size & 1) != 0);
-    const bool loaded = repository.LoadDictionaryData(
-        QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    const bool loaded =
+        repository.LoadDictionaryData(std::string_view(reinterpret_cast<const char*>(data), size));
     if (loaded) {
         CheckStoredImage(repository);
     }

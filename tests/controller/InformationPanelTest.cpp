@@ -35,14 +35,14 @@ struct PanelFixture : ::testing::Test {
 
     // Translation that can be told apart from the English source, and a
     // heading "expansion" that shows which template it was given.
-    static QString Translate(const std::string& english) {
-        return QStringLiteral("T(") + QString::fromStdString(english) + u')';
+    static std::u16string Translate(std::string_view english) {
+        return u"T(" + QString::fromUtf8(english).toStdU16String() + u')';
     }
-    static QString TranslateAndExpand(const std::string& english) {
-        return QStringLiteral("X(") + QString::fromStdString(english) + u')';
+    static std::u16string TranslateAndExpand(std::string_view english) {
+        return u"X(" + QString::fromUtf8(english).toStdU16String() + u')';
     }
     void Fill(const TInformationTexts& texts, bool newer) {
-        panel->Fill(texts, newer, Translate, TranslateAndExpand);
+        panel->Fill(InformationElements(texts, newer, Translate, TranslateAndExpand));
     }
 
     // The panel's elements in the order of creation.
@@ -163,28 +163,6 @@ TEST_F(PanelFixture, HeadingsShowMarkupAsText) {
     EXPECT_EQ(heading->textFormat(), Qt::PlainText);
     // Rendered as markup, the tags would take no room.
     EXPECT_GE(heading->width(), QFontMetrics(heading->font()).horizontalAdvance(text));
-}
-
-TEST_F(PanelFixture, NotNewerLeavesOutTheNewVersionGroup) {
-    Fill(AllTexts(), false);
-    const std::vector<QWidget*> elements = Elements();
-    ASSERT_EQ(elements.size(), 4u);
-    EXPECT_EQ(elements[0]->objectName(), "tlabel_0_temp");
-    EXPECT_EQ(elements[1]->objectName(), "grlabel_0_temp");
-    EXPECT_EQ(qobject_cast<QLabel*>(elements[1])->text(), "X(About [PROD_TITLE])");
-    EXPECT_EQ(qobject_cast<TTabedLabel*>(elements[2])->Caption(), "T(Description)");
-    EXPECT_EQ(elements[3]->objectName(), "tlabel_2_temp");
-}
-
-TEST_F(PanelFixture, OnlyBugFixesGivesHeadingAndOneBox) {
-    TInformationTexts texts;
-    texts.NewVersionBugFixes = "Fixed the crash";
-    Fill(texts, true);
-    const std::vector<QWidget*> elements = Elements();
-    ASSERT_EQ(elements.size(), 2u);
-    EXPECT_EQ(elements[0]->objectName(), "grlabel_0_temp");
-    EXPECT_EQ(elements[1]->objectName(), "tlabel_0_temp");
-    EXPECT_EQ(qobject_cast<TTabedLabel*>(elements[1])->Caption(), "T(Bug fix)");
 }
 
 TEST_F(PanelFixture, EmptyReplyLeavesThePanelEmpty) {

@@ -1,7 +1,10 @@
-// vantrel-main-screenshots DIR: shows the main window on the running X
-// desktop ($DISPLAY) in each of its states and saves what the screen shows
-// into DIR: offered, downloading, paused, downloaded and up to date.
-// scripts/screenshots starts the desktop for it.
+// vantrel-main-screenshots DIR [--alone]: shows the main window on the
+// running X desktop ($DISPLAY) in each of its states and saves what the
+// screen shows into DIR: offered, downloading, paused, downloaded and up to
+// date. scripts/screenshots starts the desktop for it. With --alone the
+// window draws itself into each picture instead, without a frame or a
+// desktop (any Qt platform, offscreen included): pictures that two builds
+// can compare pixel for pixel.
 //
 // The states are reached the way a user reaches them: the window's own
 // command button starts, pauses and resumes a real transfer from a loopback
@@ -150,6 +153,8 @@ void SetSampleReply(const std::string& serverURL) {
     UpdateState.Mode = 2;
 }
 
+bool gAlone = false;
+
 bool Save(const QRect& area, const QString& file) {
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
                                                                       area.width(), area.height());
@@ -164,6 +169,14 @@ bool Shoot(TfVantrelMain& window, const QString& file) {
     CloseTrayPopup();
     if (!test::WaitUntil([] { return fTrayPopupWindow.isNull(); }))
         return false;
+    if (gAlone) {
+        // The focus and the default button settle once the popup's close
+        // has been handled.
+        QTest::qWait(400);
+        const bool saved = window.grab().save(file, "PNG");
+        std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
+        return saved;
+    }
     window.raise();
     window.activateWindow();
     QTest::qWait(400);  // the window manager's frame and the last paint
@@ -231,8 +244,9 @@ bool ShootUpToDate(const QDir& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: vantrel-main-screenshots DIR\n");
+    gAlone = argc == 3 && std::string(argv[2]) == "--alone";
+    if (argc != 2 && !gAlone) {
+        std::fprintf(stderr, "usage: vantrel-main-screenshots DIR [--alone]\n");
         return 2;
     }
     QTemporaryDir home;

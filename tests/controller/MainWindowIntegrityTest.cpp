@@ -207,7 +207,7 @@ protected:
         switch (row.End) {
             case TEnd::Downloaded:
                 EXPECT_EQ(UpdateState.Status, StatusDownloaded);
-                EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::InstallClick);
+                EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Install);
                 break;
             case TEnd::Paused:
                 EXPECT_EQ(UpdateState.Status, StatusDownloading);
@@ -215,7 +215,7 @@ protected:
                 break;
             case TEnd::Offered:
                 EXPECT_EQ(UpdateState.Status, StatusNone);
-                EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::DownloadClick);
+                EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Download);
                 break;
         }
         if (row.FileAfter)
@@ -237,7 +237,7 @@ protected:
                 changed[5] ^= 1;
                 WriteFile(Partial(), changed);
             }
-            w.InstallClick(nullptr);
+            w.Controller().InstallClick();
         }
         // Only a release the vendor signed, and the one this row downloaded.
         for (const QUrl& opened : Opened) {

@@ -59,20 +59,6 @@ TEST_F(MainWindowStates, StoredLooksOfTheModeListAndTheTranslatorTable) {
     }
 }
 
-TEST_F(MainWindowStates, WithoutAnOfferTheWindowKeepsItsDesign) {
-    AvailableProduct = {};
-    TfVantrelMain& w = Create();
-    EXPECT_EQ(w.lbNewVersion->text(), QStringLiteral("New version"));
-    EXPECT_EQ(w.lbCurrentProductVersion->text(), QStringLiteral("Current version: 4.0.0.1"));
-    EXPECT_TRUE(w.lbCommandLabel->isHidden());
-    EXPECT_TRUE(w.btnCommand->isHidden());
-    EXPECT_TRUE(w.ProgressBar->isHidden());
-    EXPECT_EQ(w.TrayHint(), QStringLiteral("Vantrel"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel"));
-    EXPECT_EQ(w.btnHide->text(), QStringLiteral("Hide"));
-    EXPECT_TRUE(fTrayPopupWindow.isNull());
-}
-
 TEST_F(MainWindowStates, UpToDateOffersCloseAndGivesThePanelTheHeader) {
     AvailableProduct.Version = kInstalledVersion;
     UpdateState.Status = StatusDownloaded;  // left over: not touched
@@ -80,7 +66,7 @@ TEST_F(MainWindowStates, UpToDateOffersCloseAndGivesThePanelTheHeader) {
     EXPECT_EQ(w.lbNewVersion->text(), QStringLiteral("Your product is up to date!"));
     EXPECT_EQ(w.TrayHint(), QStringLiteral("Vantrel\r\nOrbisk is up to date."));
     EXPECT_EQ(w.btnHide->text(), QStringLiteral("Close"));
-    EXPECT_EQ(w.btnHideOnClick(), &TfVantrelMain::CloseClick);
+    EXPECT_EQ(w.Controller().btnHideOnClick(), TMainAction::Close);
     EXPECT_EQ(w.SpecialFrame1->height(), 97);
     EXPECT_EQ(w.SpecialFrame2->geometry(), QRect(0, 96, 460, 217));
     EXPECT_EQ(w.ScrollBox->geometry(), QRect(3, 2, 454, 213));
@@ -103,9 +89,9 @@ TEST_F(MainWindowStates, OfferedStateRaisesThePopupAndPointsEveryCommandAtTheDow
     EXPECT_EQ(w.lbCommandLabel->text(),
               QStringLiteral("New version is available to download! Click here to begin"));
     EXPECT_FALSE(w.lbCommandLabel->isHidden());
-    EXPECT_EQ(w.lbCommandLabelOnClick(), &TfVantrelMain::DownloadClick);
+    EXPECT_EQ(w.Controller().lbCommandLabelOnClick(), TMainAction::Download);
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Start download"));
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::DownloadClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Download);
     EXPECT_FALSE(w.btnCommand->isHidden());
     EXPECT_TRUE(w.ProgressBar->isHidden());
     EXPECT_EQ(w.TrayHint(),
@@ -164,22 +150,11 @@ TEST_F(MainWindowStates, WithoutATrayTheClosedPopupAndHideLeaveTheWindowInTheTas
     ASSERT_TRUE(WaitUntil([&] { return w.isVisible(); }));
     EXPECT_TRUE(w.isMinimized());
 
-    w.ShowMainWindow();
+    w.Controller().ShowMainWindow();
     EXPECT_FALSE(w.isMinimized());
     QTest::mouseClick(w.btnHide, Qt::LeftButton);
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.isMinimized());
-}
-
-TEST_F(MainWindowStates, APanelThatGoesAwayTakesTheTrayAndHideMinimisesInstead) {
-    TfVantrelMain& w = Create();
-    w.ShowMainWindow();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel"));
-    SetTrayAvailableOverride(false);
-    QTest::mouseClick(w.btnHide, Qt::LeftButton);
-    EXPECT_TRUE(w.isMinimized());
-    EXPECT_EQ(w.windowTitle(),
-              QStringLiteral("Vantrel - New version of Orbisk is available to download!"));
 }
 
 TEST_F(MainWindowStates, QuitWhileNothingRunsClosesAtOnce) {
@@ -256,16 +231,6 @@ TEST_F(MainWindowStates, ServerTextsAreShownLiterally) {
     EXPECT_TRUE(w.TrayIcon->toolTip().contains(QStringLiteral("&lt;b&gt;Orbisk")));
 }
 
-TEST_F(MainWindowStates, TrayHintIsCutAt127Characters) {
-    ProjectInfo.ProductTitle = std::string(200, 'x');
-    TfVantrelMain& w = Create();
-    EXPECT_EQ(w.TrayHint().size(), kTrayHintMax);
-    EXPECT_TRUE(w.TrayHint().startsWith(QStringLiteral("Vantrel\r\nNew version of xxx")));
-
-    EXPECT_EQ(CutTrayHint(QString(126, u'a') + QStringLiteral("\U0001F600")).size(), 126);
-    EXPECT_EQ(CutTrayHint(QStringLiteral("short")), QStringLiteral("short"));
-}
-
 TEST_F(MainWindowStates, GlobeOpensOnlyAWebSite) {
     ProjectInfo.WebSiteURL = "https://example.org/orbisk";
     TfVantrelMain& w = Create();
@@ -283,27 +248,7 @@ TEST_F(MainWindowStates, GlobeOpensOnlyAWebSite) {
     EXPECT_EQ(Opened.size(), 1u);
 }
 
-// ---- Downloaded at start and the installation ------------------------------
-
-TEST_F(MainWindowStates, DownloadedAtStartOffersTheInstallationAndNotifiesAgain) {
-    UpdateState.Status = StatusDownloaded;
-    TfVantrelMain& w = Create();
-    EXPECT_EQ(w.lbNewVersion->text(), QStringLiteral("New version downloaded successfully!"));
-    EXPECT_EQ(w.lbCommandLabel->text(),
-              QStringLiteral("Ready to install version 4.0.0.2. Click here to begin"));
-    EXPECT_EQ(w.lbCommandLabelOnClick(), &TfVantrelMain::InstallClick);
-    EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Start installation"));
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::InstallClick);
-    EXPECT_TRUE(w.ProgressBar->isHidden());
-    EXPECT_EQ(w.TrayHint(),
-              QStringLiteral("Vantrel\r\nOrbisk\r\nReady to install version 4.0.0.2"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel"));
-    ASSERT_FALSE(fTrayPopupWindow.isNull());
-    EXPECT_EQ(fTrayPopupWindow->lbPopupCaption->text(),
-              QStringLiteral("Ready to install new version!"));
-    EXPECT_EQ(Notices(), 1u);
-    EXPECT_TRUE(Server.Requests("/fast/setup.bin").empty());
-}
+// ---- The installation -------------------------------------------------------
 
 TEST_F(MainWindowStates, InstallationReplacesAnOldFinalFileOpensItAndEnds) {
     UpdateState.Status = StatusDownloaded;
@@ -319,43 +264,6 @@ TEST_F(MainWindowStates, InstallationReplacesAnOldFinalFileOpensItAndEnds) {
     EXPECT_EQ(UpdateState.Status, StatusNone);
     EXPECT_EQ(closed.count(), 1);
     EXPECT_TRUE(fTrayPopupWindow.isNull());
-}
-
-TEST_F(MainWindowStates, InstallerThatCannotBeOpenedKeepsPackageAndWindow) {
-    UpdateState.Status = StatusDownloaded;
-    WriteFile(Partial(), std::string("the package"));
-    OpenSucceeds = false;
-    TfVantrelMain& w = Create();
-    QSignalSpy closed(&w, &TfVantrelMain::Closed);
-    TMessageBoxAnswerer answerer;
-    QTest::mouseClick(w.lbCommandLabel, Qt::LeftButton);
-    ASSERT_EQ(answerer.Texts.size(), 1u);
-    EXPECT_TRUE(answerer.Texts[0].contains(QString::fromStdString(Final().string())));
-    EXPECT_EQ(Contents(Final()), "the package");
-    EXPECT_EQ(UpdateState.Status, StatusDownloaded);
-    EXPECT_EQ(closed.count(), 0);
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::InstallClick);
-
-    // The next try opens the package the first one moved.
-    OpenSucceeds = true;
-    QTest::mouseClick(w.btnCommand, Qt::LeftButton);
-    EXPECT_EQ(Opened.size(), 2u);
-    EXPECT_EQ(closed.count(), 1);
-}
-
-TEST_F(MainWindowStates, InstallationWithoutAPackageSaysSoAndOffersTheDownload) {
-    UpdateState.Status = StatusDownloaded;
-    TfVantrelMain& w = Create();
-    QSignalSpy closed(&w, &TfVantrelMain::Closed);
-    TMessageBoxAnswerer answerer;
-    QTest::mouseClick(w.btnCommand, Qt::LeftButton);
-    EXPECT_EQ(answerer.Texts.size(), 1u);
-    EXPECT_TRUE(Opened.empty());
-    EXPECT_EQ(closed.count(), 0);
-    EXPECT_EQ(UpdateState.Status, StatusNone);
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::DownloadClick);
-    EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Start download"));
-    EXPECT_EQ(SavedState().Status, StatusNone);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ TEST_F(MainWindowTransfer, FreshDownloadDropsTheOldPartialFileAndEndsDownloaded)
     // The caption is set before the transfer starts: paused, until progress.
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel - Paused"));
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Pause"));
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::PauseClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Pause);
     EXPECT_TRUE(w.lbCommandLabel->isHidden());
     EXPECT_FALSE(w.ProgressBar->isHidden());
     EXPECT_EQ(w.ProgressBar->PercentType(), TLabelProgressBar::showPercent);
@@ -160,7 +160,7 @@ TEST_F(MainWindowTransfer, CompleteFileAnswered416EntersTheDownloadedStateTwice)
     // Each of the component's two reports enters the state and sends the notice.
     EXPECT_EQ(Notices(), 2u);
     EXPECT_FALSE(fTrayPopupWindow.isNull());
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::InstallClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Install);
     EXPECT_EQ(Contents(Partial()), Server.Package());
 }
 
@@ -173,7 +173,7 @@ TEST_F(MainWindowTransfer, PauseAndResumeContinueTheSameFile) {
     // Answered 200: the abort pauses once more, to the same effect.
     QTest::mouseClick(w.btnCommand, Qt::LeftButton);
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Resume"));
-    EXPECT_EQ(w.btnCommandOnClick(), &TfVantrelMain::DownloadClick);
+    EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Download);
     EXPECT_EQ(w.ProgressBar->PercentType(), TLabelProgressBar::showStatic);
     ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel - Paused"));
@@ -205,29 +205,10 @@ TEST_F(MainWindowTransfer, PauseAndResumeContinueTheSameFile) {
     EXPECT_EQ(Contents(Partial()), Server.Package());
 }
 
-TEST_F(MainWindowTransfer, ResumeAskedForWhilePausingWaitsForTheCancelledEnd) {
-    UseSlowServer();
-    TfVantrelMain& w = CreateWatched();
-    QTest::mouseClick(w.btnCommand, Qt::LeftButton);
-    ASSERT_TRUE(WaitForProgress());
-    w.PauseClick(nullptr);
-    ASSERT_FALSE(w.TransferIdle()) << "the cancelled transfer ended inside the pause";
-    QTest::mouseClick(w.btnCommand, Qt::LeftButton);
-    EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Pause"));
-    EXPECT_EQ(w.IEDownload->RequestCount(), 1u);
-
-    ASSERT_TRUE(WaitForStatus(StatusDownloaded));
-    EXPECT_EQ(MostRequestsAtOnce(), 1u);
-    const auto requests = PackageRequests("/slow");
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_NE(requests[1].Header("Range"), "");
-    EXPECT_EQ(Contents(Partial()), Server.Package());
-}
-
 TEST_F(MainWindowTransfer, QuitDuringATransferWaitsForTheAbortAndKeepsTheDownload) {
     UseSlowServer();
     TfVantrelMain& w = CreateWatched();
-    w.ShowMainWindow();
+    w.Controller().ShowMainWindow();
     QSignalSpy closed(&w, &TfVantrelMain::Closed);
     QTest::mouseClick(w.btnCommand, Qt::LeftButton);
     ASSERT_TRUE(WaitForProgress());
@@ -242,28 +223,6 @@ TEST_F(MainWindowTransfer, QuitDuringATransferWaitsForTheAbortAndKeepsTheDownloa
     EXPECT_EQ(UpdateState.DownloadingVersion, kOfferedVersion);
     EXPECT_EQ(SavedState().Status, StatusDownloading);
     EXPECT_LT(std::filesystem::file_size(Partial()), kPackageBytes);
-}
-
-TEST_F(MainWindowTransfer, PackageAddressThatIsNoWebAddressIsRefusedAndLeavesAWorkingWindow) {
-    ProjectInfo.DownloadURL = "file:///etc";
-    WriteFile(Partial(), std::string("kept"));
-    TfVantrelMain& w = Create();
-    QSignalSpy closed(&w, &TfVantrelMain::Closed);
-    {
-        TMessageBoxAnswerer answerer;
-        QTest::mouseClick(w.btnCommand, Qt::LeftButton);
-        ASSERT_EQ(answerer.Texts.size(), 1u);
-        EXPECT_TRUE(answerer.Texts[0].contains(QStringLiteral("file:///etc/setup.bin")));
-    }
-    EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Resume"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel - Paused"));
-    EXPECT_TRUE(w.TransferIdle());
-    EXPECT_EQ(Contents(Partial()), "kept");
-    EXPECT_EQ(UpdateState.Status, StatusDownloading);
-
-    // Nothing runs, so nothing is waited for.
-    w.close();
-    EXPECT_EQ(closed.count(), 1);
 }
 
 TEST_F(MainWindowTransfer, TemporaryDirectoryOthersCouldPlantFilesInIsNeverUsed) {
@@ -282,42 +241,6 @@ TEST_F(MainWindowTransfer, TemporaryDirectoryOthersCouldPlantFilesInIsNeverUsed)
     EXPECT_TRUE(PackageRequests().empty());
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Resume"));
     EXPECT_EQ(Contents(elsewhere / "setup.bin.tmp"), "planted");
-}
-
-TEST_F(MainWindowTransfer, FailingServerPausesWithoutAWord) {
-    ProjectInfo.DownloadURL = Server.URL("/missing");
-    TfVantrelMain& w = Create();
-    TMessageBoxAnswerer answerer;
-    QTest::mouseClick(w.btnCommand, Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
-    EXPECT_TRUE(answerer.Texts.empty());
-    EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Resume"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantrel - Paused"));
-    EXPECT_EQ(UpdateState.Status, StatusDownloading);
-    EXPECT_EQ(Notices(), 0u);
-}
-
-// A click waiting in the queue while a failed end is handled runs inside
-// the pause that end shows, as "Resume". That resume must start, or the
-// button reads "Pause" with nothing running.
-TEST_F(MainWindowTransfer, AResumeClickedWhileAFailedEndIsHandledIsNotLost) {
-    ProjectInfo.DownloadURL = Server.URL("/missing");
-    TfVantrelMain& w = Create();
-    const auto original = w.IEDownload->OnComplete;
-    bool clicked = false;
-    w.IEDownload->OnComplete = [&, original](TBSCB* sender, TStream* stream,
-                                             platform::HRESULT result) {
-        if (!clicked) {
-            clicked = true;
-            QMetaObject::invokeMethod(w.btnCommand, "click", Qt::QueuedConnection);
-            ProjectInfo.DownloadURL = Server.URL("/fast");
-        }
-        original(sender, stream, result);
-    };
-    QTest::mouseClick(w.btnCommand, Qt::LeftButton);
-    ASSERT_TRUE(WaitForStatus(StatusDownloaded)) << w.btnCommand->text().toStdString();
-    EXPECT_EQ(PackageRequests().size(), 1u);
-    EXPECT_EQ(Contents(Partial()), Server.Package());
 }
 
 }  // namespace

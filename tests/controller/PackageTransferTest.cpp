@@ -277,14 +277,12 @@ TEST(CheckPackageURL, RefusedNamesStayInsideTheDirectory) {
 TEST(CheckPackageURL, MessageIsTranslatedBeforeTheAddressGoesIn) {
     OfferedProduct offer("", "setup.exe", 1);
     TSFTranslateRepository source;
-    source.SetLanguages(
-        {{QStringLiteral("English"), QString(), 0}, {QStringLiteral("Deutsch"), QString(), 0}});
-    source.AddWord(std::string(texts::kPackageAddressNotWeb),
-                   {QStringLiteral("Adresse %s ist keine Webadresse")});
-    source.AddWord(std::string(texts::kPackageNameNotPlain), {QString()});
+    source.SetLanguages({{u"English", {}, 0}, {u"Deutsch", {}, 0}});
+    source.AddWord(std::string(texts::kPackageAddressNotWeb), {u"Adresse %s ist keine Webadresse"});
+    source.AddWord(std::string(texts::kPackageNameNotPlain), {u""});
     TSFTranslateRepository repository;
     ASSERT_TRUE(repository.LoadDictionaryData(source.StoreDictionary()));
-    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+    repository.SetCurrentLanguage(u"Deutsch");
     try {
         CheckPackageURL("file:///%s", &repository);
         FAIL() << "accepted";
@@ -334,7 +332,7 @@ TEST_F(InstallerTest, MovesThePackageOverAnOldOneAndOpensIt) {
     WriteFile(Temporary(), "new package");
     const TInstallResult result = Install();
     EXPECT_TRUE(result.Started);
-    EXPECT_TRUE(result.Reason.isEmpty());
+    EXPECT_TRUE(result.Reason.empty());
     EXPECT_FALSE(fs::exists(Temporary()));
     EXPECT_EQ(Contents(Final()), "new package");
     ASSERT_EQ(Opened.size(), 1u);
@@ -348,9 +346,11 @@ TEST_F(InstallerTest, FailedMoveKeepsTheTemporaryFileAndOpensNothing) {
     const TInstallResult result = Install();
     EXPECT_FALSE(result.Started);
     EXPECT_TRUE(result.PackageKept);
-    EXPECT_TRUE(result.Reason.startsWith("The downloaded package could not be made ready"))
-        << result.Reason.toStdString();
-    EXPECT_TRUE(result.Reason.contains(QString::fromStdString(Final().string())));
+    EXPECT_TRUE(QString::fromStdU16String(result.Reason)
+                    .startsWith("The downloaded package could not be made ready"))
+        << QString::fromStdU16String(result.Reason).toStdString();
+    EXPECT_TRUE(QString::fromStdU16String(result.Reason)
+                    .contains(QString::fromStdString(Final().string())));
     EXPECT_EQ(Contents(Temporary()), "package");
     EXPECT_TRUE(Opened.empty());
 }
@@ -359,7 +359,8 @@ TEST_F(InstallerTest, NoPackageAtAllIsReportedNotOpened) {
     const TInstallResult result = Install();
     EXPECT_FALSE(result.Started);
     EXPECT_FALSE(result.PackageKept);
-    EXPECT_TRUE(result.Reason.contains("is missing")) << result.Reason.toStdString();
+    EXPECT_TRUE(QString::fromStdU16String(result.Reason).contains("is missing"))
+        << QString::fromStdU16String(result.Reason).toStdString();
     EXPECT_TRUE(Opened.empty());
 }
 
@@ -371,7 +372,8 @@ TEST_F(InstallerTest, FailedOpenKeepsTheFinalFileForTheNextTry) {
     const TInstallResult failed = Install();
     EXPECT_FALSE(failed.Started);
     EXPECT_TRUE(failed.PackageKept);
-    EXPECT_TRUE(failed.Reason.contains("could not be opened")) << failed.Reason.toStdString();
+    EXPECT_TRUE(QString::fromStdU16String(failed.Reason).contains("could not be opened"))
+        << QString::fromStdU16String(failed.Reason).toStdString();
     EXPECT_EQ(Contents(Final()), "package");
 
     OpenSucceeds = true;

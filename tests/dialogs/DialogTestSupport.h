@@ -29,11 +29,10 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000) 
 // The file image of a dictionary with English and German.
 inline QByteArray GermanDictionary(const std::vector<std::pair<std::string, QString>>& words) {
     TSFTranslateRepository repository;
-    repository.SetLanguages(
-        {{QStringLiteral("English"), {}, 0}, {QStringLiteral("German"), {}, 0}});
+    repository.SetLanguages({{u"English", {}, 0}, {u"German", {}, 0}});
     for (const auto& [key, german] : words)
-        repository.AddWord(key, {german});
-    return repository.StoreDictionary();
+        repository.AddWord(key, {german.toStdU16String()});
+    return QByteArray::fromStdString(repository.StoreDictionary());
 }
 
 }  // namespace vantrel::test

@@ -30,12 +30,11 @@ function(check_names)
   endif()
   capture_all(statuses "${CMAKE_MATCH_1}" "(Status[A-Za-z0-9_]+) *=" "status values")
 
-  file(READ ${SOURCE_DIR}/controller/Main.h main)
-  capture_all(handlers "${main}" "void ([A-Za-z0-9_]+)\\(QObject\\* *[A-Za-z]*\\)"
-              "click handlers")
+  file(READ ${SOURCE_DIR}/window/controller/MainController.h main)
+  capture_all(handlers "${main}" "void ([A-Za-z0-9_]+Click)\\(\\)" "click handlers")
   capture_all(presentations "${main}" "void ([A-Za-z0-9_]+State)\\(\\)" "state functions")
   capture_all(flags "${main}" "bool (F[A-Za-z0-9_]+) = " "state flags")
-  capture_all(actions "${main}" "TNotifyEvent (F[A-Za-z0-9_]+) = " "re-pointed click actions")
+  capture_all(actions "${main}" "TMainAction (F[A-Za-z0-9_]+) = " "re-pointed click actions")
 
   # A name mentioned only in a comment is not drawn.
   file(STRINGS ${SOURCE_DIR}/docs/main-window-states.dot lines)

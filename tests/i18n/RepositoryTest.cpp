@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "i18n/SFTranslateRepository.h"
+#include "platform/Utf8Path.h"
 #include "tests/i18n/DictionaryBytes.h"
 #include "tests/support/TempDir.h"
 
@@ -15,8 +17,16 @@ namespace {
 
 using test::TDictBytes;
 
-QString PathOf(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
+std::string PathOf(const std::filesystem::path& path) {
+    return platform::Utf8Text(path);
+}
+
+std::string FromHex(std::string_view hex) {
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        bytes += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+    }
+    return bytes;
 }
 
 std::filesystem::path Store(const test::TempDir& dir, const std::string& bytes,
@@ -33,8 +43,8 @@ std::string ReadText(const std::filesystem::path& path) {
 
 // English and Deutsch, hash size 2000, "Hide" as "Ausblenden", written out
 // exactly as the format's worked example lists it.
-QByteArray WorkedExample() {
-    return QByteArray::fromHex(
+std::string WorkedExample() {
+    return FromHex(
         "01"
         "1207000000"
         "45006e0067006c00690073006800"
@@ -66,6 +76,7 @@ QByteArray WorkedExample() {
 const std::string kFrancais =
     "Fran\xC3\xA7"
     "ais";
+const std::u16string kFrancaisWide = u"Fran\u00E7ais";
 
 std::string ThreeLanguages() {
     TDictBytes file;
@@ -79,38 +90,58 @@ std::string ThreeLanguages() {
 
 TEST(RepositoryLoadTest, WorkedExampleLoadsAndStoresByteForByte) {
     test::TempDir dir;
-    const auto path = Store(dir, WorkedExample().toStdString());
+    const auto path = Store(dir, WorkedExample());
     TSFTranslateRepository repository;
-    ASSERT_TRUE(repository.LoadDictionary(PathOf(path)))
-        << repository.LastLoadError().toStdString();
+    ASSERT_TRUE(repository.LoadDictionary(PathOf(path))) << repository.LastLoadError();
     EXPECT_EQ(repository.LanguageCount(), 2);
     EXPECT_EQ(repository.WordCount(), 1);
     EXPECT_EQ(repository.HashSize(), 2000);
-    EXPECT_EQ(repository.DictionaryFileName(), path.string());
-    EXPECT_EQ(repository.Languages()[1], (TLanguageData{"Deutsch", "", 0}));
-    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
-    EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Ausblenden"));
+    EXPECT_EQ(repository.DictionaryFileName(), PathOf(path));
+    EXPECT_EQ(repository.Languages()[1], (TLanguageData{u"Deutsch", u"", 0}));
+    repository.SetCurrentLanguage(u"Deutsch");
+    EXPECT_EQ(repository.Translate("Hide"), u"Ausblenden");
     EXPECT_EQ(repository.StoreDictionary(), WorkedExample());
+}
+
+// Outside the system's code page too: on Windows a name passed on as a
+// plain narrow string would lose these letters.
+TEST(RepositoryLoadTest, FileNamesAreUtf8Paths) {
+    test::TempDir dir;
+    const auto folder = dir.path() / platform::Utf8Path(
+                                         "\xC3\x9C"
+                                         "bersetzung \xE6\x97\xA5");
+    std::filesystem::create_directories(folder);
+    const auto path = folder / "translation.dat";
+    test::WriteFile(path, WorkedExample());
+    const auto collected = folder / "missing.txt";
+    {
+        TSFTranslateRepository repository;
+        ASSERT_TRUE(repository.LoadDictionary(PathOf(path))) << repository.LastLoadError();
+        EXPECT_EQ(repository.DictionaryFileName(), PathOf(path));
+        repository.Collector().SetFileName(PathOf(collected));
+        repository.Collector().SetEnabled(true);
+        repository.SetCurrentLanguage(u"Deutsch");
+        repository.Translate("Not there");
+    }
+    EXPECT_EQ(ReadText(collected), "Not there\r\n");
 }
 
 TEST(RepositoryLoadTest, LanguagesAndKeysMatchWithoutRegardToCase) {
     test::TempDir dir;
     TSFTranslateRepository repository;
     ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, ThreeLanguages()))));
-    repository.SetCurrentLanguage(QStringLiteral("deutsch"));
-    EXPECT_EQ(repository.CurrentLanguage(), QStringLiteral("Deutsch"));
+    repository.SetCurrentLanguage(u"deutsch");
+    EXPECT_EQ(repository.CurrentLanguage(), u"Deutsch");
     EXPECT_EQ(repository.CurrentLanguageIndex(), 1);
-    EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Ausblenden"));
-    EXPECT_EQ(repository.Translate("HIDE"), QStringLiteral("Ausblenden"));
+    EXPECT_EQ(repository.Translate("Hide"), u"Ausblenden");
+    EXPECT_EQ(repository.Translate("HIDE"), u"Ausblenden");
 
-    repository.SetCurrentLanguage(
-        QString::fromUtf8("FRAN\xC3\x87"
-                          "AIS"));
-    EXPECT_EQ(repository.CurrentLanguage(), QString::fromStdString(kFrancais));
-    EXPECT_EQ(repository.Translate("hide"), QStringLiteral("Masquer"));
+    repository.SetCurrentLanguage(u"FRAN\u00C7AIS");
+    EXPECT_EQ(repository.CurrentLanguage(), kFrancaisWide);
+    EXPECT_EQ(repository.Translate("hide"), u"Masquer");
 
-    repository.SetCurrentLanguage(QStringLiteral("Klingon"));  // not in the file
-    EXPECT_EQ(repository.CurrentLanguage(), QString::fromStdString(kFrancais));
+    repository.SetCurrentLanguage(u"Klingon");  // not in the file
+    EXPECT_EQ(repository.CurrentLanguage(), kFrancaisWide);
     EXPECT_EQ(repository.CurrentLanguageIndex(), 2);
 }
 
@@ -118,22 +149,22 @@ TEST(RepositoryLoadTest, MissingTranslationsFollowReturnEnglishIfMissed) {
     test::TempDir dir;
     TSFTranslateRepository repository;
     ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, ThreeLanguages()))));
-    repository.SetCurrentLanguage(QString::fromStdString(kFrancais));
-    EXPECT_EQ(repository.Translate("Quit"), QString());  // array too short
-    EXPECT_EQ(repository.Translate("Not in the file"), QStringLiteral("Not in the file"));
+    repository.SetCurrentLanguage(kFrancaisWide);
+    EXPECT_EQ(repository.Translate("Quit"), u"");  // array too short
+    EXPECT_EQ(repository.Translate("Not in the file"), u"Not in the file");
     repository.SetReturnEnglishIfMissed(true);
-    EXPECT_EQ(repository.Translate("Quit"), QStringLiteral("Quit"));
-    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
-    EXPECT_EQ(repository.Translate("Close"), QStringLiteral("Close"));  // empty translation
+    EXPECT_EQ(repository.Translate("Quit"), u"Quit");
+    repository.SetCurrentLanguage(u"Deutsch");
+    EXPECT_EQ(repository.Translate("Close"), u"Close");  // empty translation
     repository.SetReturnEnglishIfMissed(false);
-    EXPECT_EQ(repository.Translate("Close"), QString());
+    EXPECT_EQ(repository.Translate("Close"), u"");
 }
 
 TEST(RepositoryLoadTest, LanguageIsMatchedDuringTheLoadAndOnlyAfterIt) {
     test::TempDir dir;
     TSFTranslateRepository repository;
-    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));  // nothing loaded: no effect
-    EXPECT_EQ(repository.CurrentLanguage(), QStringLiteral("English"));
+    repository.SetCurrentLanguage(u"Deutsch");  // nothing loaded: no effect
+    EXPECT_EQ(repository.CurrentLanguage(), u"English");
 
     TDictBytes file;
     file.Byte(0x01).Language("ENGLISH").Language("Deutsch").Language("english").Byte(0x00);
@@ -141,7 +172,7 @@ TEST(RepositoryLoadTest, LanguageIsMatchedDuringTheLoadAndOnlyAfterIt) {
     ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, file.Bytes()))));
     // The stored name "English" is matched as the file spells it; the later
     // match wins.
-    EXPECT_EQ(repository.CurrentLanguage(), QStringLiteral("english"));
+    EXPECT_EQ(repository.CurrentLanguage(), u"english");
     EXPECT_EQ(repository.CurrentLanguageIndex(), 2);
 }
 
@@ -150,11 +181,11 @@ TEST(RepositoryLoadTest, SourceLanguageReturnsEveryTextAndCollectsNothing) {
     const auto collected = dir / "missing.txt";
     {
         TSFTranslateRepository repository;
-        repository.Collector().SetFileName(collected.string());
+        repository.Collector().SetFileName(PathOf(collected));
         repository.Collector().SetEnabled(true);
         ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, ThreeLanguages()))));
-        EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Hide"));
-        EXPECT_EQ(repository.Translate("Unknown"), QStringLiteral("Unknown"));
+        EXPECT_EQ(repository.Translate("Hide"), u"Hide");
+        EXPECT_EQ(repository.Translate("Unknown"), u"Unknown");
         EXPECT_TRUE(repository.Collector().Collected().empty());
     }
     EXPECT_EQ(ReadText(collected), "");
@@ -164,7 +195,7 @@ TEST(RepositoryLoadTest, MissingFileEmptiesTheRepositoryButKeepsTheLanguageIndex
     test::TempDir dir;
     TSFTranslateRepository repository;
     ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, ThreeLanguages()))));
-    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+    repository.SetCurrentLanguage(u"Deutsch");
     const std::string loadedName = repository.DictionaryFileName();
 
     EXPECT_FALSE(repository.LoadDictionary(PathOf(dir / "absent.dat")));
@@ -172,7 +203,7 @@ TEST(RepositoryLoadTest, MissingFileEmptiesTheRepositoryButKeepsTheLanguageIndex
     EXPECT_EQ(repository.WordCount(), 0);
     EXPECT_EQ(repository.DictionaryFileName(), loadedName);
     EXPECT_EQ(repository.CurrentLanguageIndex(), 1);
-    EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Hide"));
+    EXPECT_EQ(repository.Translate("Hide"), u"Hide");
     EXPECT_FALSE(repository.LoadDictionary(PathOf(dir.path())));  // a directory is no file
 }
 
@@ -187,7 +218,7 @@ TEST(RepositoryLoadTest, ForeignContainerClassKeepsLanguagesButLoadsNoEntries) {
     EXPECT_EQ(repository.LanguageCount(), 2);
     EXPECT_EQ(repository.WordCount(), 0);
     EXPECT_TRUE(repository.DictionaryFileName().empty());
-    EXPECT_NE(repository.LastLoadError().indexOf(QStringLiteral("TStHashTable")), -1);
+    EXPECT_NE(repository.LastLoadError().find("TStHashTable"), std::string::npos);
 }
 
 TEST(RepositoryLoadTest, DuplicateKeyStopsTheLoadAndKeepsTheEntriesBefore) {
@@ -200,10 +231,10 @@ TEST(RepositoryLoadTest, DuplicateKeyStopsTheLoadAndKeepsTheEntriesBefore) {
     TSFTranslateRepository repository;
     EXPECT_FALSE(repository.LoadDictionary(PathOf(Store(dir, file))));
     EXPECT_EQ(repository.WordCount(), 2);
-    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
-    EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Ausblenden"));
-    EXPECT_EQ(repository.Translate("Close"), QStringLiteral("Close"));
-    EXPECT_NE(repository.LastLoadError().indexOf(QStringLiteral("duplicate")), -1);
+    repository.SetCurrentLanguage(u"Deutsch");
+    EXPECT_EQ(repository.Translate("Hide"), u"Ausblenden");
+    EXPECT_EQ(repository.Translate("Close"), u"Close");
+    EXPECT_NE(repository.LastLoadError().find("duplicate"), std::string::npos);
 }
 
 TEST(RepositoryLoadTest, BytesAfterTheEndAreIgnoredAndNonAsciiKeysFoldCase) {
@@ -215,9 +246,9 @@ TEST(RepositoryLoadTest, BytesAfterTheEndAreIgnoredAndNonAsciiKeysFoldCase) {
     file += "trailing garbage";
     TSFTranslateRepository repository;
     ASSERT_TRUE(repository.LoadDictionary(PathOf(Store(dir, file))));
-    repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
-    EXPECT_EQ(repository.Translate("GR\xC3\x96SSE"), QStringLiteral("Size"));
-    EXPECT_EQ(repository.Translate("\xC3\xA4RGER"), QStringLiteral("Anger"));
+    repository.SetCurrentLanguage(u"Deutsch");
+    EXPECT_EQ(repository.Translate("GR\xC3\x96SSE"), u"Size");
+    EXPECT_EQ(repository.Translate("\xC3\xA4RGER"), u"Anger");
 }
 
 // Offsets at which each language record and each entry of a file is complete.
@@ -279,8 +310,8 @@ TEST(RepositoryLoadTest, FileCutAtEveryByteFailsKeepingWhatWasRead) {
     test::WriteFile(path, cut.Bytes);
     ASSERT_TRUE(repository.LoadDictionary(PathOf(path)));
     EXPECT_EQ(repository.WordCount(), 4);
-    repository.SetCurrentLanguage(QStringLiteral("deutsch"));
-    EXPECT_EQ(repository.Translate(std::string(300, 'K')), QStringLiteral("lang"));
+    repository.SetCurrentLanguage(u"deutsch");
+    EXPECT_EQ(repository.Translate(std::string(300, 'K')), u"lang");
 }
 
 TEST(RepositoryLoadTest, OversizedLengthsAndHashSizesFailWithoutAllocating) {
@@ -334,7 +365,7 @@ TEST(RepositoryLoadTest, OversizedLengthsAndHashSizesFailWithoutAllocating) {
     for (const auto& [what, bytes] : damaged) {
         TSFTranslateRepository repository;
         EXPECT_FALSE(repository.LoadDictionary(PathOf(Store(dir, bytes)))) << what;
-        EXPECT_FALSE(repository.LastLoadError().isEmpty()) << what;
+        EXPECT_FALSE(repository.LastLoadError().empty()) << what;
     }
 }
 
@@ -345,11 +376,11 @@ TEST(CollectorTest, WritesEachMissingTextOnceWhenTheRepositoryGoes) {
     auto run = [&](bool rewrite) {
         TSFTranslateRepository repository;
         repository.SetReturnEnglishIfMissed(true);
-        repository.Collector().SetFileName(list.string());
+        repository.Collector().SetFileName(PathOf(list));
         repository.Collector().SetEnabled(true);
         repository.Collector().SetRewriteFile(rewrite);
         ASSERT_TRUE(repository.LoadDictionary(PathOf(dictionary)));
-        repository.SetCurrentLanguage(QStringLiteral("Deutsch"));
+        repository.SetCurrentLanguage(u"Deutsch");
         repository.Translate("Hide");       // translated: not collected
         repository.Translate("Close");      // entry with an empty translation
         repository.Translate("Not there");  // no entry at all
@@ -370,13 +401,13 @@ TEST(CollectorTest, DisabledCollectorStillRewritesItsFileAndBlankNamesDisable) {
     test::WriteFile(list, std::string("old\r\n"));
     {
         TSFTranslateRepositoryCollector collector;
-        collector.SetFileName(list.string());
+        collector.SetFileName(PathOf(list));
         collector.CollectWord("ignored?");  // collecting needs no Enabled; Translate checks it
     }
     EXPECT_EQ(ReadText(list), "ignored?\r\n");
     {
         TSFTranslateRepositoryCollector collector;
-        collector.SetFileName(list.string());
+        collector.SetFileName(PathOf(list));
     }
     EXPECT_EQ(ReadText(list), "");
 

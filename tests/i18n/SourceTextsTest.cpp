@@ -1,14 +1,13 @@
 // The shipped translations against the texts the program looks up.
 #include <gtest/gtest.h>
 
-#include <QString>
-
 #include <map>
 #include <set>
 #include <string>
 
 #include "i18n/SFTranslateRepository.h"
 #include "i18n/StDict.h"
+#include "i18n/UnicodeText.h"
 #include "tests/support/TempDir.h"
 #include "tools/dict/LookedUpTexts.h"
 #include "tools/dict/PoCatalog.h"
@@ -73,16 +72,16 @@ TEST(SourceTextsTest, GermanTranslatesEveryTextAndKeepsTheFormatDirective) {
 TEST(SourceTextsTest, BuiltDictionaryBesideTheProgramHoldsTheGermanTexts) {
     TSFTranslateRepository repository;
     const auto path = test::BinDir() / "translation.dat";
-    ASSERT_TRUE(repository.LoadDictionary(QString::fromStdString(path.string())))
-        << repository.LastLoadError().toStdString();
-    repository.SetCurrentLanguage(QStringLiteral("deutsch"));
-    ASSERT_EQ(repository.CurrentLanguage(), QStringLiteral("Deutsch"));
+    ASSERT_TRUE(repository.LoadDictionary(path.string())) << repository.LastLoadError();
+    repository.SetCurrentLanguage(u"deutsch");
+    ASSERT_EQ(repository.CurrentLanguage(), u"Deutsch");
     const auto translations = Messages(tools::ReadPoCatalog(TranslationsDir() + "/de.po"));
     for (const auto& text : tools::LookedUpTexts()) {
-        EXPECT_EQ(repository.Translate(text.Text).toStdString(), translations.at(text.Text))
+        EXPECT_EQ(unicode::Utf16ToUtf8Lenient(repository.Translate(text.Text)),
+                  translations.at(text.Text))
             << text.Text;
     }
-    EXPECT_EQ(repository.Translate("Hide"), QStringLiteral("Ausblenden"));
+    EXPECT_EQ(repository.Translate("Hide"), u"Ausblenden");
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
-// The form translator against real widgets on the offscreen platform.
+// The form translator's Qt side against real widgets on the offscreen
+// platform: the form among the top-level widgets, its controls by object
+// name, and the properties texts go into. What the table decides is the
+// window core's test (tests/window/i18n).
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -7,12 +10,11 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include <filesystem>
 #include <memory>
 
+#include "i18n/FormTranslation.h"
 #include "i18n/SFTranslateComponent.h"
 #include "tests/i18n/DictionaryBytes.h"
-#include "tests/support/TempDir.h"
 
 namespace vantrel {
 namespace {
@@ -28,12 +30,10 @@ protected:
                                      {"Copy text", {"Text kopieren"}},
                                      {"Quit", {"Beenden"}},
                                      {"Hide the window", {"Fenster ausblenden"}}});
-        const auto path = FDir / "translation.dat";
-        test::WriteFile(path, file);
         FRepository = std::make_unique<TSFTranslateRepository>();
         FRepository->SetReturnEnglishIfMissed(true);
-        ASSERT_TRUE(FRepository->LoadDictionary(QString::fromStdString(path.string())));
-        FRepository->SetCurrentLanguage(QStringLiteral("Deutsch"));
+        ASSERT_TRUE(FRepository->LoadDictionaryData(file));
+        FRepository->SetCurrentLanguage(u"Deutsch");
 
         FForm = std::make_unique<QWidget>();
         FForm->setObjectName(QStringLiteral("fVantrelMain"));
@@ -60,7 +60,6 @@ protected:
         return {name, caption, "", true, true};
     }
 
-    test::TempDir FDir;
     std::unique_ptr<TSFTranslateRepository> FRepository;
     std::unique_ptr<QWidget> FForm;
     QLabel* FLabel = nullptr;
@@ -92,21 +91,10 @@ TEST_F(TTranslatorTest, TranslatesEveryControlTheFormAndFiresTheEvent) {
     EXPECT_EQ(firedLanguage, QStringLiteral("Deutsch"));
 
     // Each call starts from the English sources again.
-    FRepository->SetCurrentLanguage(QStringLiteral("English"));
+    FRepository->SetCurrentLanguage(u"English");
     EXPECT_TRUE(FTranslator.TranslateForm());
     EXPECT_EQ(FButton->text(), QStringLiteral("Hide"));
     EXPECT_EQ(FForm->windowTitle(), QStringLiteral("Vantrel"));
-}
-
-TEST_F(TTranslatorTest, MissingControlsAreNamedAndTheOthersStillTranslated) {
-    auto table = FTranslator.ControlTable();
-    table.insert(table.begin() + 1, Record("lbGone", "Hide"));
-    table.push_back(Record("btnAlsoGone", "Quit"));
-    FTranslator.SetControlTable(table);
-    EXPECT_FALSE(FTranslator.TranslateForm());
-    EXPECT_EQ(FTranslator.LastError(), "Missing controls: lbGone ,btnAlsoGone");
-    EXPECT_EQ(FLabel->text(), QStringLiteral("Nach Updates suchen"));
-    EXPECT_EQ(FQuit->text(), QStringLiteral("Beenden"));
 }
 
 TEST_F(TTranslatorTest, NamesMatchWithoutRegardToAsciiCase) {
@@ -115,18 +103,6 @@ TEST_F(TTranslatorTest, NamesMatchWithoutRegardToAsciiCase) {
     EXPECT_TRUE(FTranslator.TranslateForm());
     EXPECT_EQ(FButton->text(), QStringLiteral("Ausblenden"));
     EXPECT_EQ(FButton->toolTip(), QStringLiteral("Fenster ausblenden"));
-}
-
-TEST_F(TTranslatorTest, FlagsChooseWhatIsWrittenAndTheCaptionIsLeftAlone) {
-    FTranslator.SetTranslateFormCaption(true);
-    FTranslator.SetFormCaption(QStringLiteral("Vantrel"));
-    FTranslator.SetTranslateFormCaption(false);
-    EXPECT_TRUE(FTranslator.FormCaption().isEmpty());
-    FTranslator.SetControlTable({{"btnHide", "Quit", "Hide the window", false, true}});
-    EXPECT_TRUE(FTranslator.TranslateForm());
-    EXPECT_EQ(FButton->text(), QStringLiteral("Hide"));
-    EXPECT_EQ(FButton->toolTip(), QStringLiteral("Fenster ausblenden"));
-    EXPECT_EQ(FForm->windowTitle(), QStringLiteral("Vantrel"));
 }
 
 TEST_F(TTranslatorTest, OwnCaptionAndHintPropertiesComeFirstAndMayBeEightBit) {
@@ -152,101 +128,21 @@ TEST_F(TTranslatorTest, FormNotOnScreenTranslatesNothing) {
     EXPECT_EQ(fired, 1);
 }
 
-TEST_F(TTranslatorTest, WithoutRepositoryNothingHappensAndTheTextsSaySo) {
-    int fired = 0;
-    FTranslator.SetOnTranslateForm([&](TSFTranslateComponent*, const QString&) { ++fired; });
-    EXPECT_EQ(FTranslator.TranslateText("Hide"), QStringLiteral("Ausblenden"));
-    FRepository.reset();  // the reference clears itself
-    EXPECT_EQ(FTranslator.TranslateRepository(), nullptr);
-    EXPECT_FALSE(FTranslator.TranslateForm());
-    EXPECT_EQ(FTranslator.LastError(), "Translate Repository is missing.");
-    EXPECT_EQ(fired, 0);
-    EXPECT_EQ(FTranslator.TranslateText("Hide"), QStringLiteral("Hide"));
-    EXPECT_EQ(FTranslator.LastError(), "TranslateRepository is missing.");
-    EXPECT_EQ(FButton->text(), QStringLiteral("Hide"));
-}
-
-// The main window's stored table, written out by hand.
-QByteArray MainWindowTable() {
-    test::TDictBytes table;
-    auto text = [&](const std::string& value) {
-        table.Int32(static_cast<std::int32_t>(value.size())).Raw(value);
-    };
-    text("fVantrelMain");
-    table.Int32(4);
-    const std::pair<const char*, const char*> records[] = {{"Label2", "Check for update"},
-                                                           {"btnHide", "Hide"},
-                                                           {"miCopyText", "Copy text"},
-                                                           {"miTrayQuit", "Quit"}};
-    for (const auto& [name, caption] : records) {
-        text(name);
-        table.Byte(1);
-        text(caption);
-        table.Byte(1);
-        text("");
-    }
-    return QByteArray::fromStdString(table.Bytes());
-}
-
-TEST(TranslateComponentsTest, StoredTableReadsAndWritesBackTheSameBytes) {
-    TSFTranslateComponent translator;
-    std::string error;
-    ASSERT_TRUE(translator.ReadTranslateComponents(MainWindowTable(), &error)) << error;
-    EXPECT_EQ(translator.FormName(), "fVantrelMain");
-    ASSERT_EQ(translator.ControlTable().size(), 4u);
-    EXPECT_EQ(translator.ControlTable()[1],
-              (TSFTranslateControlRec{"btnHide", "Hide", "", true, true}));
-    EXPECT_EQ(translator.WriteTranslateComponents(), MainWindowTable());
-}
-
-TEST(TranslateComponentsTest, FlagsAndShortLengthsDecideWhatFollows) {
-    test::TDictBytes table;
-    table.Int32(2).Raw("fE").Int32(2);
-    table.Int32(1).Raw("a").Byte(0).Byte(7).Int32(-5);  // no caption; hint of length < 1
-    table.Int32(1).Raw("b").Byte(1).Int32(0).Byte(0);
-    TSFTranslateComponent translator;
-    ASSERT_TRUE(translator.ReadTranslateComponents(QByteArray::fromStdString(table.Bytes())));
-    EXPECT_EQ(translator.ControlTable()[0], (TSFTranslateControlRec{"a", "", "", false, true}));
-    EXPECT_EQ(translator.ControlTable()[1], (TSFTranslateControlRec{"b", "", "", true, false}));
-
-    test::TDictBytes none;
-    none.Int32(2).Raw("fE").Int32(-3);
-    ASSERT_TRUE(translator.ReadTranslateComponents(QByteArray::fromStdString(none.Bytes())));
-    EXPECT_TRUE(translator.ControlTable().empty());
-}
-
-TEST(TranslateComponentsTest, DamagedTablesAreRefusedWhole) {
-    const QByteArray valid = MainWindowTable();
-    TSFTranslateComponent translator;
-    for (int size = 0; size < valid.size(); ++size) {
-        ASSERT_TRUE(translator.ReadTranslateComponents(valid));
-        EXPECT_FALSE(translator.ReadTranslateComponents(valid.left(size))) << size;
-        EXPECT_TRUE(translator.ControlTable().empty()) << size;
-        EXPECT_TRUE(translator.FormName().empty()) << size;
-    }
-    const std::vector<std::pair<const char*, std::string>> damaged = {
-        {"empty form name", test::TDictBytes().Int32(0).Int32(0).Bytes()},
-        {"empty control name", test::TDictBytes().Int32(1).Raw("f").Int32(1).Int32(0).Bytes()},
-        {"huge count", test::TDictBytes().Int32(1).Raw("f").Int32(0x7FFFFFFF).Bytes()},
-        {"huge text", test::TDictBytes()
-                          .Int32(1)
-                          .Raw("f")
-                          .Int32(1)
-                          .Int32(1)
-                          .Raw("a")
-                          .Byte(1)
-                          .Int32(0x7FFFFFFF)
-                          .Bytes()},
-    };
-    for (const auto& [what, bytes] : damaged) {
-        std::string error;
-        EXPECT_FALSE(translator.ReadTranslateComponents(QByteArray::fromStdString(bytes), &error))
-            << what;
-        EXPECT_FALSE(error.empty()) << what;
-    }
-    translator.SetFormName("f");
-    translator.SetControlTable({{"", "x", "", true, false}});
-    EXPECT_THROW(translator.WriteTranslateComponents(), std::invalid_argument);
+// A table may name the form's own translation parts, so they are among what
+// the form owns, under the names stored tables know.
+TEST_F(TTranslatorTest, FormPartsAreOwnedByTheFormUnderTheirNames) {
+    const TFormTranslation parts = MakeFormTranslation(
+        FForm.get(), QStringLiteral("Vantrel"), "fVantrelMain",
+        {{"Repository", "Hide", "", true, false}, {"btnHide", "Hide", "", true, false}});
+    ASSERT_NE(FForm->findChild<QObject*>(QStringLiteral("Repository")), nullptr);
+    ASSERT_EQ(FForm->findChild<QObject*>(QStringLiteral("Translator")), parts.Translator);
+    ASSERT_TRUE(parts.Repository->LoadDictionaryData(
+        test::DictionaryFile({"English", "Deutsch"}, {{"Hide", {"Ausblenden"}}})));
+    parts.Repository->SetCurrentLanguage(u"Deutsch");
+    EXPECT_TRUE(parts.Translator->TranslateForm());
+    EXPECT_EQ(FButton->text(), QStringLiteral("Ausblenden"));
+    // Not in this dictionary: the English source stays.
+    EXPECT_EQ(FForm->windowTitle(), QStringLiteral("Vantrel"));
 }
 
 }  // namespace

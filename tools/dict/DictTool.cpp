@@ -1,8 +1,6 @@
 // vantrel-dict: the translators' tool. Builds "translation.dat" from .po
 // files, shows what a dictionary file holds, looks texts up in it the way
 // the program does, and writes the template of every text to translate.
-#include <QString>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -17,6 +15,7 @@
 #include <vector>
 
 #include "i18n/SFTranslateRepository.h"
+#include "i18n/UnicodeText.h"
 #include "tools/dict/DumpDictionary.h"
 #include "tools/dict/LookedUpTexts.h"
 #include "tools/dict/PoCatalog.h"
@@ -56,9 +55,12 @@ const char* const kUsage =
     "  vantrel-dict pot -o vantrel.pot\n"
     "      the template of every English text the program looks up\n";
 
-std::string Narrow(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+std::string Narrow(const std::u16string& text) {
+    return unicode::Utf16ToUtf8Lenient(text);
+}
+
+std::u16string Widen(const std::string& text) {
+    return unicode::Utf8ToUtf16Lenient(text);
 }
 
 std::int32_t ParseHashSize(const std::string& text) {
@@ -144,11 +146,11 @@ TPoCatalog ReadLanguage(const std::string& fileName) {
 
 std::vector<TLanguageData> LanguagesOf(const std::vector<TPoCatalog>& catalogs,
                                        const std::vector<std::string>& files) {
-    std::vector<TLanguageData> languages = {{QStringLiteral("English"), {}, 0}};
+    std::vector<TLanguageData> languages = {{u"English", {}, 0}};
     for (std::size_t i = 0; i < catalogs.size(); ++i) {
-        const QString name = QString::fromStdString(catalogs[i].LanguageName);
+        const std::u16string name = Widen(catalogs[i].LanguageName);
         for (const TLanguageData& known : languages) {
-            if (known.Name.toLower() == name.toLower()) {
+            if (SameLanguageName(known.Name, name)) {
                 throw TDictToolError(kExitFailed, files[i] + ": the language \"" +
                                                       catalogs[i].LanguageName +
                                                       "\" is there already");
@@ -177,7 +179,7 @@ std::vector<std::pair<std::string, TWordsArray>> EntriesOf(
                                                       "\" differ only in case: the dictionary "
                                                       "holds one of them");
             }
-            entries[at->second].second[language] = QString::fromStdString(entry.MsgStr);
+            entries[at->second].second[language] = Widen(entry.MsgStr);
         }
     }
     return entries;
@@ -196,14 +198,14 @@ int RunBuild(const std::vector<std::string>& args) {
     for (const auto& [key, words] : entries) {
         repository.AddWord(key, words);
     }
-    const QByteArray bytes = repository.StoreDictionary();
+    const std::string bytes = repository.StoreDictionary();
     // Only a file the program itself loads whole is put in place.
-    WriteAtomically(*line.Output, bytes.toStdString(), [&](const std::filesystem::path& written) {
+    WriteAtomically(*line.Output, bytes, [&](const std::filesystem::path& written) {
         TSFTranslateRepository check;
-        if (!check.LoadDictionary(QString::fromStdString(written.string())) ||
+        if (!check.LoadDictionary(written.string()) ||
             check.WordCount() != static_cast<std::int32_t>(entries.size())) {
-            throw TDictToolError(kExitFailed, "the written dictionary does not load back: " +
-                                                  Narrow(check.LastLoadError()));
+            throw TDictToolError(
+                kExitFailed, "the written dictionary does not load back: " + check.LastLoadError());
         }
     });
     return kExitOk;
@@ -227,7 +229,7 @@ int RunDump(const std::vector<std::string>& args) {
         throw UsageError("dump takes [--json] FILE");
     }
     TSFTranslateRepository repository;
-    const bool loaded = repository.LoadDictionary(QString::fromStdString(*file));
+    const bool loaded = repository.LoadDictionary(*file);
     std::cout << (json ? DumpAsJson(*file, repository, loaded)
                        : DumpAsText(*file, repository, loaded));
     return loaded ? kExitOk : kExitFailed;
@@ -239,14 +241,12 @@ int RunTranslate(const std::vector<std::string>& args) {
     }
     TSFTranslateRepository repository;
     repository.SetReturnEnglishIfMissed(true);
-    const bool loaded = repository.LoadDictionary(QString::fromStdString(args[0]));
+    const bool loaded = repository.LoadDictionary(args[0]);
     if (!loaded) {
-        std::cerr << "vantrel-dict: " << args[0] << ": " << Narrow(repository.LastLoadError())
-                  << "\n";
+        std::cerr << "vantrel-dict: " << args[0] << ": " << repository.LastLoadError() << "\n";
     }
-    repository.SetCurrentLanguage(QString::fromLocal8Bit(args[1].c_str()));
-    if (repository.CurrentLanguage().toLower() !=
-        QString::fromLocal8Bit(args[1].c_str()).toLower()) {
+    repository.SetCurrentLanguage(Widen(args[1]));
+    if (!SameLanguageName(repository.CurrentLanguage(), Widen(args[1]))) {
         std::cerr << "vantrel-dict: no language \"" << args[1] << "\"; \""
                   << Narrow(repository.CurrentLanguage()) << "\" stays in force\n";
     }

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "i18n/UnicodeText.h"
+
 namespace vantrel::tools {
 
 namespace {
@@ -50,8 +52,8 @@ std::string Quoted(const std::string& text) {
     return quoted + "\"";
 }
 
-std::string Utf8(const QString& text) {
-    return text.toStdString();
+std::string Utf8(const std::u16string& text) {
+    return unicode::Utf16ToUtf8Lenient(text);
 }
 
 // The language that a words-array element belongs to.
@@ -68,7 +70,7 @@ std::string DumpAsText(const std::string& fileName, TSFTranslateRepository& repo
     std::string out = "file: " + fileName + "\n";
     out += std::string("loaded: ") + (loaded ? "yes" : "no") + "\n";
     if (!loaded) {
-        out += "error: " + Utf8(repository.LastLoadError());
+        out += "error: " + repository.LastLoadError();
         if (repository.LastLoadErrorOffset() >= 0) {
             out += " (at byte " + std::to_string(repository.LastLoadErrorOffset()) + ")";
         }
@@ -98,7 +100,7 @@ std::string DumpAsJson(const std::string& fileName, TSFTranslateRepository& repo
     json["file"] = fileName;
     json["loaded"] = loaded;
     if (!loaded) {
-        json["error"] = Utf8(repository.LastLoadError());
+        json["error"] = repository.LastLoadError();
         json["errorOffset"] = repository.LastLoadErrorOffset() >= 0
                                   ? nlohmann::ordered_json(repository.LastLoadErrorOffset())
                                   : nlohmann::ordered_json(nullptr);
@@ -113,7 +115,7 @@ std::string DumpAsJson(const std::string& fileName, TSFTranslateRepository& repo
     json["entries"] = nlohmann::ordered_json::array();
     for (const auto& [key, words] : SortedEntries(repository)) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (const QString& word : words) {
+        for (const std::u16string& word : words) {
             list.push_back(Utf8(word));
         }
         json["entries"].push_back({{"key", key}, {"words", list}});

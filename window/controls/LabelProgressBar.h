@@ -15,6 +15,7 @@
 
 #include "window/controls/Canvas.h"
 #include "window/controls/Colors.h"
+#include "window/controls/Percent.h"
 #include "window/controls/PixelImage.h"
 
 namespace vantrel {
@@ -162,11 +163,6 @@ private:
     std::int64_t FStartTick = 0;
     TTickSource FTicks;
 };
-
-// The integer nearest to part × 100 / whole, halves going to the even
-// neighbour, in exact 64-bit arithmetic: byte counts above 21,474,836 times 100
-// no longer fit 32 bits. A whole of 0 gives 0 rather than a division by zero.
-std::int64_t NearestPercent(std::int64_t part, std::int64_t whole);
 
 // Fills "%d" with the given numbers in turn and "%%" with "%"; anything
 // else, a "%d" beyond the numbers included, stays as written.

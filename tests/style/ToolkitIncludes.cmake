@@ -1,0 +1,63 @@
+# Fails when a source file outside the front ends includes a toolkit header:
+# the window core, the check side, the tools and their tests stay plain C++,
+# so that every front end (Qt today, Win32 next) shares them.
+#   cmake -DSOURCE_DIR=... [-DEXCLUDE_DIR=build] -P ToolkitIncludes.cmake
+#
+# A toolkit header is one of Qt's (<QWidget>, <QtCore/...>, <qglobal.h>, a
+# form's ui_*.h) or of the Win32 user interface (commctrl.h, windowsx.h,
+# uxtheme.h, gdiplus.h, dwmapi.h); windows.h itself is the platform's, not a
+# toolkit's.
+
+# The Qt front end's folders and files, and the Qt tools and tests. A path
+# ending in '/' is a folder.
+set(FRONT_ENDS
+  app/ui/ platform/qt/ controller/ controls/ dialogs/ download/
+  i18n/FormTranslation.h i18n/FormTranslation.cpp
+  i18n/SFTranslateComponent.h i18n/SFTranslateComponent.cpp
+  tools/gallery/ tools/fetch/
+  tests/app/ tests/controller/ tests/controls/ tests/dialogs/ tests/download/
+  tests/support/qt/ tests/i18n/TranslatorTest.cpp tests/i18n/QtAgreementTest.cpp
+  tests/e2e/MainWindowDesktopTest.cpp
+  bench/controller/ bench/controls/ bench/i18n/DictionaryBench.cpp
+  frontend/)
+
+set(toolkit_include
+  "#[ \t]*include[ \t]*[<\"](Q[A-Za-z]+|Qt[A-Za-z]*/[^>\"]*|q[a-z]+\\.h|ui_[A-Za-z0-9_]+\\.h|commctrl\\.h|windowsx\\.h|uxtheme\\.h|gdiplus\\.h|dwmapi\\.h)[>\"]")
+
+function(in_front_end path out)
+  foreach(entry IN LISTS FRONT_ENDS)
+    string(LENGTH "${entry}" length)
+    string(SUBSTRING "${path}" 0 ${length} head)
+    if(head STREQUAL entry)
+      set(${out} TRUE PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  set(${out} FALSE PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} LIST_DIRECTORIES false
+     ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.hpp ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.ui)
+set(offending)
+set(checked 0)
+foreach(path IN LISTS sources)
+  if(path MATCHES "^build" OR (EXCLUDE_DIR AND "${SOURCE_DIR}/${path}" MATCHES "^${EXCLUDE_DIR}/"))
+    continue()
+  endif()
+  in_front_end("${path}" allowed)
+  if(allowed)
+    continue()
+  endif()
+  math(EXPR checked "${checked} + 1")
+  file(STRINGS ${SOURCE_DIR}/${path} lines REGEX "${toolkit_include}")
+  if(lines)
+    list(GET lines 0 first)
+    string(STRIP "${first}" first)
+    list(APPEND offending "${path}: ${first}")
+  endif()
+endforeach()
+message("checked ${checked} files outside the front ends")
+if(offending)
+  list(JOIN offending "\n  " listed)
+  message(FATAL_ERROR "toolkit headers outside the front ends:\n  ${listed}")
+endif()
