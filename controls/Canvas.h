@@ -1,66 +1,79 @@
-// Drawing with the pixel rules the controls are designed for: a line leaves
-// out its last point, a rectangle fill leaves out its right column and bottom
-// row, and a polygon's outline lies on its outermost pixels. QPainter's own
-// aliased rules differ in exactly these places, so the controls draw through
-// this class and stay pixel-exact.
+// The controls' canvas over a QPainter. The pixel rules are the core's
+// (window/controls/Canvas.h); this class fills, copies images and lays out
+// text the way Qt does.
 #pragma once
 
-#include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPainter>
-#include <QPoint>
+#include <QString>
 
-#include <span>
-#include <stdexcept>
+#include "controls/ControlColors.h"
+#include "window/controls/Canvas.h"
 
-#include "window/geometry/Geometry.h"
+class QWidget;
 
 namespace vantrel {
 
-class TCanvas {
+namespace qtmeasure {
+int TextWidth(const TFont& font, std::u16string_view text);
+int LineHeight(const TFont& font);
+int TextHeight(const TFont& font, std::u16string_view text);
+int WrappedHeight(const TFont& font, std::u16string_view text, int width);
+std::u16string ElideRight(const TFont& font, std::u16string_view text, int width);
+}  // namespace qtmeasure
+
+// Text measured with the screen's font metrics, as the controls lay out:
+// `TBase` with Qt's measuring.
+template <class TBase>
+class TQtMeasured : public TBase {
 public:
-    // Draws with `painter`, which must stay alive; antialiasing is switched off.
-    explicit TCanvas(QPainter& painter);
+    int TextWidth(const TFont& font, std::u16string_view text) const override {
+        return qtmeasure::TextWidth(font, text);
+    }
+    int LineHeight(const TFont& font) const override { return qtmeasure::LineHeight(font); }
+    int TextHeight(const TFont& font, std::u16string_view text) const override {
+        return qtmeasure::TextHeight(font, text);
+    }
+    int WrappedHeight(const TFont& font, std::u16string_view text, int width) const override {
+        return qtmeasure::WrappedHeight(font, text, width);
+    }
+    std::u16string ElideRight(const TFont& font, std::u16string_view text,
+                              int width) const override {
+        return qtmeasure::ElideRight(font, text, width);
+    }
+};
+
+using TQtTextMeasure = TQtMeasured<TTextMeasure>;
+
+class TQtCanvas : public TQtMeasured<TCanvas> {
+public:
+    // Draws with `painter`, which must stay alive; antialiasing is switched
+    // off. `widget`, when given, lends its style to the tab pane.
+    explicit TQtCanvas(QPainter& painter, const QWidget* widget = nullptr);
 
     QPainter& Painter() { return FPainter; }
 
-    void SetPenColor(const QColor& color) { FPenColor = color; }
-
-    void FillRect(const TRect& rect, const QColor& color);
-    // Fills with `pattern` repeated from the device's origin, as a brush would.
-    void FillRectPattern(const TRect& rect, const QImage& pattern);
-
-    void MoveTo(int x, int y) { FPenPos = QPoint(x, y); }
-    // A line in the pen colour from the pen position to (x, y), which it
-    // leaves out; the pen position moves to (x, y).
-    void LineTo(int x, int y);
-    // Lines through `points` in order; only the very last point is left out.
-    void Polyline(std::span<const QPoint> points);
-    // The polygon's interior in `fill` and its closed outline in the pen colour.
-    void Polygon(std::span<const QPoint> points, const QColor& fill);
-    // The closed outline only (a hollow brush).
-    void PolygonOutline(std::span<const QPoint> points);
-
-    void DrawImage(int x, int y, const QImage& image);
+    void FillRect(const TRect& rect, TRgb color) override;
+    void FillRectPattern(const TRect& rect, const TPixelImage& pattern) override;
+    void DrawImage(int x, int y, const TPixelImage& image) override;
+    TPixelImage CopyPixels(const TRect& rect) const override;
+    void DrawText(const TRect& box, std::u16string_view text, const TFont& font, TRgb color,
+                  TTextLayout layout) override;
+    TRect DrawTabPane(const TRect& rect) override;
 
 private:
-    void Plot(int x, int y);
-
     QPainter& FPainter;
-    QColor FPenColor = Qt::black;
-    QPoint FPenPos;
+    const QWidget* FWidget;
 };
 
-// Runs one drawing step of a paint. An exception must not leave a paint
-// event (it would end the program), so a step that fails on a range error,
-// such as an unknown colour value, stays undrawn and the paint goes on.
-template <class TStep>
-void DrawElement(TStep&& step) {
-    try {
-        step();
-    } catch (const std::range_error&) {
-    } catch (const std::invalid_argument&) {
-    }
-}
+// Conversions between the core's types and Qt's.
+QFont ToQFont(const TFont& font);
+TFont FromQFont(const QFont& font);
+QString ToQString(std::u16string_view text);
+std::u16string FromQString(const QString& text);
+// A null QImage becomes an empty image and back.
+TPixelImage FromQImage(const QImage& image);
+QImage ToQImage(const TPixelImage& image);
 
 }  // namespace vantrel

@@ -4,8 +4,6 @@
 #include <QPalette>
 
 #include <optional>
-#include <stdexcept>
-#include <string>
 
 namespace vantrel {
 namespace {
@@ -57,33 +55,27 @@ std::optional<TSystemColorRole> PaletteRoleOf(std::uint32_t index) {
     }
 }
 
-std::string HexText(TColor color) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text = "0x";
-    for (int shift = 28; shift >= 0; shift -= 4)
-        text += kDigits[(color >> shift) & 0xF];
-    return text;
+std::optional<TColor> PaletteColor(std::uint32_t index) {
+    const auto role = PaletteRoleOf(index);
+    if (!role)
+        return std::nullopt;
+    const QColor c = QGuiApplication::palette().color(role->Group, role->Role);
+    return RGBToColor(c.red(), c.green(), c.blue());
 }
+
+// Installed as soon as the controls are linked in, so that colour
+// arithmetic done before the first paint already sees the palette.
+const bool paletteColorsInstalled = (SetSystemColorLookup(PaletteColor), true);
 
 }  // namespace
 
-TColor ColorToRGB(TColor color) {
-    const std::uint32_t kind = color >> 24;
-    if (kind == 0)
-        return color;
-    if (kind == 0xFF) {
-        if (const auto role = PaletteRoleOf(color & 0x00FFFFFFu)) {
-            const QColor c = QGuiApplication::palette().color(role->Group, role->Role);
-            return RGBToColor(c.red(), c.green(), c.blue());
-        }
-    }
-    throw std::range_error("Colour value " + HexText(color) + " is not an RGB colour");
+void UseApplicationPaletteColors() {
+    SetSystemColorLookup(PaletteColor);
 }
 
 QColor ResolveColor(TColor color) {
-    const TColor rgb = ColorToRGB(color);
-    return QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
-                  static_cast<int>((rgb >> 16) & 0xFF));
+    UseApplicationPaletteColors();
+    return ToQColor(ResolveRgb(color));
 }
 
 TColor QColorToColor(const QColor& color) {

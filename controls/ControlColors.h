@@ -1,46 +1,24 @@
-// The program's 32-bit colour values and the one place where they become
-// pixels. A value is either an RGB colour in blue-green-red byte order
-// (0x00BBGGRR) or a named system colour (high byte 0xFF, low byte the system
-// colour index); the named ones follow the application palette, so a control
-// drawn with clBtnFace matches the widgets around it.
+// The program's colour values (window/controls/Colors.h) as Qt paints them.
+// The named system colours follow the application palette.
 #pragma once
 
 #include <QColor>
 
-#include <cstdint>
+#include "window/controls/Colors.h"
 
 namespace vantrel {
 
-using TColor = std::uint32_t;
+// Makes the core look system colours up in the application palette; every
+// Qt entry point of the controls calls it, and it is cheap to repeat.
+void UseApplicationPaletteColors();
 
-inline constexpr TColor clSystemColor = 0xFF000000u;
-
-inline constexpr TColor clWindow = clSystemColor | 5;
-inline constexpr TColor clWindowText = clSystemColor | 8;
-inline constexpr TColor clBtnFace = clSystemColor | 15;
-inline constexpr TColor clBtnShadow = clSystemColor | 16;
-inline constexpr TColor clBtnHighlight = clSystemColor | 20;
-inline constexpr TColor cl3DDkShadow = clSystemColor | 21;
-inline constexpr TColor cl3DLight = clSystemColor | 22;
-
-inline constexpr TColor clBlack = 0x000000;
-inline constexpr TColor clMaroon = 0x000080;
-inline constexpr TColor clGray = 0x808080;
-inline constexpr TColor clBlue = 0xFF0000;
-inline constexpr TColor clWhite = 0xFFFFFF;
-
-// The value of an RGB colour, in blue-green-red byte order.
-constexpr TColor RGBToColor(int red, int green, int blue) {
-    return static_cast<TColor>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
-}
-
-// The plain RGB value of `color`: system colours resolved through the
-// application palette. Throws std::range_error for a value that names no
-// known system colour and is no RGB value either.
-TColor ColorToRGB(TColor color);
-
-// The same as a QColor, for painting.
+// A program colour as a QColor, for painting. Throws std::range_error as
+// ColorToRGB does.
 QColor ResolveColor(TColor color);
+
+inline QColor ToQColor(TRgb color) {
+    return QColor(color.Red, color.Green, color.Blue);
+}
 
 // The nearest program colour value of a QColor (alpha dropped).
 TColor QColorToColor(const QColor& color);

@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QRandomGenerator>
 
 #include <cstring>
@@ -11,14 +13,6 @@
 
 namespace vantrel {
 namespace {
-
-const QString kDefaultPercentTexts[4] = {QStringLiteral("%d%%"), QStringLiteral("%d"),
-                                         QStringLiteral("%d of %d"), QStringLiteral("Processing")};
-
-// Text strips are as high as a line that holds accents and descenders.
-const QString kStripSample = QStringLiteral("`qW(,^");
-
-constexpr TColor kGradientBaseColor = 0xFF0000;
 
 std::int64_t SystemTicks() {
     static QElapsedTimer clock = [] {
@@ -36,8 +30,10 @@ QFont TahomaFont(bool bold) {
     return font;
 }
 
-int StripHeightFor(const QFont& font) {
-    return QFontMetrics(font).size(Qt::TextSingleLine, kStripSample).height() + 4;
+// A font that no longer inherits anything from the device it is drawn on.
+QFont Detached(QFont font) {
+    font.setResolveMask(QFont::AllPropertiesResolved);
+    return font;
 }
 
 // Little-endian 32-bit reader over untrusted form data.
@@ -119,37 +115,23 @@ void PutSections(QByteArray& out, const std::vector<TGradientSection>& sections)
 }
 }  // namespace
 
-TLabelProgressBar::TLabelProgressBar(QWidget* parent) : QWidget(parent), FTicks(SystemTicks) {
+TLabelProgressBar::TLabelProgressBar(QWidget* parent) : QWidget(parent), FCore(TQtTextMeasure()) {
+    UseApplicationPaletteColors();
     setAttribute(Qt::WA_OpaquePaintEvent);
+    FCore.SetTickSource(SystemTicks);
     FTextFont = TahomaFont(false);
     FInfoFont = TahomaFont(false);
     FPercentFont = TahomaFont(true);
-    FTextStripHeight = StripHeightFor(FTextFont);
-    FInfoStripHeight = StripHeightFor(FInfoFont);
-    FBarHeight = 20;
-    FPercentColor = AdjustLuminance(kGradientBaseColor, 50);
-    FPosition = static_cast<int>(QRandomGenerator::global()->bounded(1, 101));
-    for (int i = 0; i < 4; ++i)
-        FPercentTexts[i] = kDefaultPercentTexts[i];
-    FSections = DefaultSections();
-    FInfoTemplates = {QString(), QStringLiteral("Elapsed time: [Hours]:[Minutes]:[Seconds]"),
-                      QStringLiteral("Time left: [Hours]:[Minutes]:[Seconds]")};
+    FCore.SetTextFont(FromQFont(FTextFont), TQtTextMeasure());
+    FCore.SetInfoFont(FromQFont(FInfoFont), TQtTextMeasure());
+    FCore.EditSettings().PercentFont = FromQFont(FPercentFont);
+    FCore.EditSettings().Position = static_cast<int>(QRandomGenerator::global()->bounded(1, 101));
     // Resizing fits the bar strip to the control; at construction the
     // control is made to fit the strips instead.
     FLoading = true;
-    resize(220, FTextStripHeight + FBarHeight + FInfoStripHeight);
+    resize(220, TextStripHeight() + BarStripHeight() + InfoStripHeight());
     FLoading = false;
     MarkSegmentImage();
-}
-
-std::vector<TGradientSection> TLabelProgressBar::DefaultSections() const {
-    const bool bold = FBorder == brFlatBold || FBorder == brFlatBoldRounded;
-    const int h = FBarHeight - (bold ? 8 : 6);
-    const int a = (h - 1) / 2;
-    const TColor base = kGradientBaseColor;
-    return {{AdjustLuminance(base, 100), base, a},
-            {base, base, h - 2 * a},
-            {base, AdjustLuminance(base, -100), a}};
 }
 
 // ---- Setters --------------------------------------------------------------
@@ -163,223 +145,276 @@ void TLabelProgressBar::Redraw() {
         RedrawStrips();
 }
 
-void TLabelProgressBar::MarkSegmentImage() {
-    FSegmentImageMarked = true;
-}
-
 void TLabelProgressBar::SetColor(TColor color) {
-    FColor = color;
+    FCore.EditSettings().Color = color;
     Redraw();
 }
 
 void TLabelProgressBar::SetFillColor(TColor color) {
-    FFillColor = color;
+    FCore.EditSettings().FillColor = color;
     Redraw();
 }
 
 void TLabelProgressBar::SetFillBitmap(const QImage& bitmap) {
     FFillBitmap = bitmap;
+    FCore.EditSettings().FillBitmap = FromQImage(bitmap);
     Redraw();
 }
 
 void TLabelProgressBar::SetText(const QString& text) {
-    FText = text;
+    FCore.EditSettings().Text = FromQString(text);
     Redraw();
 }
 
 void TLabelProgressBar::SetTextAlignment(TAlignment alignment) {
-    FTextAlignment = alignment;
+    FCore.EditSettings().TextAlignment = static_cast<THorzAlign>(alignment);
     Redraw();
 }
 
 void TLabelProgressBar::SetTextFont(const QFont& font) {
-    FTextFont = font;
-    FTextFont.setResolveMask(QFont::AllPropertiesResolved);
-    FTextStripHeight = StripHeightFor(FTextFont);
+    FTextFont = Detached(font);
+    FCore.SetTextFont(FromQFont(FTextFont), TQtTextMeasure());
     Redraw();
 }
 
 void TLabelProgressBar::SetInfo(const QString& info) {
-    FInfo = info;
+    FCore.EditSettings().Info = FromQString(info);
     Redraw();
 }
 
 void TLabelProgressBar::SetInfoAlignment(TAlignment alignment) {
-    FInfoAlignment = alignment;
+    FCore.EditSettings().InfoAlignment = static_cast<THorzAlign>(alignment);
     Redraw();
 }
 
 void TLabelProgressBar::SetInfoFont(const QFont& font) {
-    FInfoFont = font;
-    FInfoFont.setResolveMask(QFont::AllPropertiesResolved);
-    FInfoStripHeight = StripHeightFor(FInfoFont);
+    FInfoFont = Detached(font);
+    FCore.SetInfoFont(FromQFont(FInfoFont), TQtTextMeasure());
     Redraw();
 }
 
 void TLabelProgressBar::SetInfoType(TLPBInfoType type) {
-    FInfoType = type;
+    FCore.EditSettings().InfoType = static_cast<TInfoType>(type);
     Redraw();
 }
 
+TLabelProgressBar::TLPBViewSet TLabelProgressBar::ViewOptions() const {
+    TLPBViewSet options;
+    options.setFlag(viewText, S().ShowText);
+    options.setFlag(viewInfo, S().ShowInfo);
+    return options;
+}
+
 void TLabelProgressBar::SetViewOptions(TLPBViewSet options) {
-    FViewOptions = options;
+    FCore.EditSettings().ShowText = options.testFlag(viewText);
+    FCore.EditSettings().ShowInfo = options.testFlag(viewInfo);
     // The bar keeps its height; the control grows or shrinks by the strips.
     const bool wasLoading = FLoading;
     FLoading = true;
-    resize(width(), FBarHeight + ShownStripsHeight());
+    resize(width(), BarStripHeight() + FCore.ShownStripsHeight());
     FLoading = wasLoading;
     MarkSegmentImage();
     Redraw();
 }
 
 void TLabelProgressBar::SetMax(int max) {
-    if (max == FMax)
+    if (max == Max())
         return;
-    FMax = max;
-    if (FMax < FPosition)
-        FPosition = FMax;
+    FCore.SetMax(max);
     Redraw();
 }
 
 void TLabelProgressBar::SetMin(int min) {
-    if (min == FMin)
+    if (min == Min())
         return;
-    FMin = min;
-    if (FPosition < FMin)
-        FPosition = FMin;
+    FCore.SetMin(min);
     Redraw();
 }
 
 void TLabelProgressBar::SetPosition(int position) {
-    if (position == FPosition)
+    if (position == Position())
         return;
-    FPosition = position < FMin ? FMin : (position > FMax ? FMax : position);
-    if (FInfoType != infStatic && !FLoading) {
-        if (position == FMin) {
-            FStartTick = FTicks();
-            FTimingActive = true;
-        } else if (position == FMax) {
-            FTimingActive = false;
-        }
-    }
+    FCore.SetPosition(position, FLoading);
     Redraw();
     NotifyProgressValueChanged(this);
 }
 
 void TLabelProgressBar::SetSmooth(bool smooth) {
-    FSmooth = smooth;
+    FCore.EditSettings().Smooth = smooth;
     MarkSegmentImage();
     Redraw();
 }
 
 void TLabelProgressBar::SetSegmentWidth(int width) {
-    FSegmentWidth = std::clamp(width, 0, 255);
-    MarkSegmentImage();
+    FCore.SetSegmentWidth(width);
     Redraw();
 }
 
 void TLabelProgressBar::SetSegmentSpace(int space) {
-    FSegmentSpace = std::clamp(space, 0, 255);
-    MarkSegmentImage();
+    FCore.SetSegmentSpace(space);
     Redraw();
 }
 
 void TLabelProgressBar::SetSegmentBitmap(const QImage& bitmap) {
     // Only one column of the picture is used; the fill repeats it across.
     FSegmentBitmap = bitmap.width() > 1 ? bitmap.copy(0, 0, 1, bitmap.height()) : bitmap;
-    MarkSegmentImage();
+    FCore.SetSegmentBitmap(FromQImage(FSegmentBitmap));
     Redraw();
 }
 
 void TLabelProgressBar::SetSegmentShadow(bool shadow) {
-    FSegmentShadow = shadow;
+    FCore.EditSettings().SegmentShadow = shadow;
     Redraw();
 }
 
 void TLabelProgressBar::SetBorder(TLPBBorder border) {
-    FBorder = border;
+    FCore.EditSettings().Border = static_cast<TBarBorder>(border);
     MarkSegmentImage();
     Redraw();
 }
 
 void TLabelProgressBar::SetFlatColor(TColor color) {
-    FFlatColor = color;
+    FCore.EditSettings().FlatColor = color;
     Redraw();
 }
 
 void TLabelProgressBar::SetFlatLightColorAdjustment(int adjustment) {
-    FFlatLightColorAdjustment = adjustment;
+    FCore.EditSettings().FlatLightColorAdjustment = adjustment;
     Redraw();
 }
 
 void TLabelProgressBar::SetFlatDarkColorAdjustment(int adjustment) {
-    FFlatDarkColorAdjustment = adjustment;
+    FCore.EditSettings().FlatDarkColorAdjustment = adjustment;
     Redraw();
 }
 
 void TLabelProgressBar::SetPercentView(TLPBPercentMode view) {
-    FPercentView = view;
+    FCore.EditSettings().PercentView = static_cast<TPercentMode>(view);
     Redraw();
 }
 
 void TLabelProgressBar::SetPercentType(TLPBPercentType type) {
-    FPercentType = type;
+    FCore.EditSettings().PercentType = static_cast<TPercentType>(type);
     Redraw();
     NotifyProgressValueChanged(this);
 }
 
 void TLabelProgressBar::SetPercentColor(TColor color) {
-    FPercentColor = color;
+    FCore.EditSettings().PercentColor = color;
     Redraw();
 }
 
+TLabelProgressBar::TLPBPercentBoundVisibilitySet TLabelProgressBar::PercentVisibility() const {
+    TLPBPercentBoundVisibilitySet visibility;
+    visibility.setFlag(bvMinVisible, S().PercentMinVisible);
+    visibility.setFlag(bvInside, S().PercentInside);
+    visibility.setFlag(bvMaxVisible, S().PercentMaxVisible);
+    return visibility;
+}
+
 void TLabelProgressBar::SetPercentVisibility(TLPBPercentBoundVisibilitySet visibility) {
-    FPercentVisibility = visibility;
+    TLabelProgressBarSettings& s = FCore.EditSettings();
+    s.PercentMinVisible = visibility.testFlag(bvMinVisible);
+    s.PercentInside = visibility.testFlag(bvInside);
+    s.PercentMaxVisible = visibility.testFlag(bvMaxVisible);
     Redraw();
 }
 
 void TLabelProgressBar::SetPercentFont(const QFont& font) {
-    FPercentFont = font;
-    FPercentFont.setResolveMask(QFont::AllPropertiesResolved);
+    FPercentFont = Detached(font);
+    FCore.EditSettings().PercentFont = FromQFont(FPercentFont);
     Redraw();
 }
 
 void TLabelProgressBar::SetPercentTypeText(TLPBPercentType type, const QString& text) {
-    const int index = static_cast<int>(type);
-    if (index < 0 || index >= 4)
-        return;
-    FPercentTexts[index] = text.isEmpty() ? kDefaultPercentTexts[index] : text;
+    FCore.SetPercentTypeText(static_cast<TPercentType>(type), FromQString(text));
     Redraw();
 }
 
 void TLabelProgressBar::SetAnimationMode(bool animation) {
-    FAnimationMode = animation;
-    FAnimationOffset = -3;
+    FCore.SetAnimationMode(animation, FLoading);
     if (FLoading)
         return;
     Redraw();
-    if (animation)
-        FAnimationTick = FTicks();
 }
 
 void TLabelProgressBar::SetSegmentGradient(std::vector<TGradientSection> sections) {
-    FSections = std::move(sections);
+    FCore.EditSettings().Sections = std::move(sections);
     MarkSegmentImage();
     Redraw();
 }
 
 void TLabelProgressBar::EndLoading() {
     FLoading = false;
-    FitBarHeight();
+    FCore.FitBarHeight(height());
     MarkSegmentImage();
     Redraw();
+}
+
+QString TLabelProgressBar::PercentBoxText() const {
+    return ToQString(FCore.PercentBoxText());
+}
+
+bool TLabelProgressBar::PercentBoxShown() const {
+    return FCore.PercentBoxShown();
+}
+
+QString TLabelProgressBar::InfoText() const {
+    return ToQString(FCore.InfoText());
+}
+
+// ---- Painting ---------------------------------------------------------------
+
+void TLabelProgressBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (FLoading)
+        return;
+    FCore.FitBarHeight(height());
+    MarkSegmentImage();
+    RedrawStrips();
+}
+
+void TLabelProgressBar::DrawStrip(QImage& strip, int height,
+                                  const std::function<void(TCanvas&)>& draw) {
+    strip = QImage(std::max(1, width()), std::max(1, height), QImage::Format_RGB32);
+    QPainter painter(&strip);
+    TQtCanvas canvas(painter, this);
+    draw(canvas);
+}
+
+void TLabelProgressBar::RedrawStrips() {
+    const int w = width();
+    if (S().ShowText)
+        DrawStrip(FTextStrip, TextStripHeight(), [&](TCanvas& c) { FCore.DrawTextStrip(c, w); });
+    DrawStrip(FBarStrip, BarStripHeight(), [&](TCanvas& c) { FCore.DrawBar(c, w); });
+    if (S().ShowInfo)
+        DrawStrip(FInfoStrip, InfoStripHeight(), [&](TCanvas& c) { FCore.DrawInfoStrip(c, w); });
+}
+
+void TLabelProgressBar::paintEvent(QPaintEvent*) {
+    RedrawStrips();
+    QPainter painter(this);
+    int y = 0;
+    if (S().ShowText) {
+        painter.drawImage(0, y, FTextStrip);
+        y += FTextStrip.height();
+    }
+    painter.drawImage(0, y, FBarStrip);
+    y += FBarStrip.height();
+    if (S().ShowInfo)
+        painter.drawImage(0, y, FInfoStrip);
+}
+
+void TLabelProgressBar::mouseDoubleClickEvent(QMouseEvent* event) {
+    QWidget::mouseDoubleClickEvent(event);
+    emit OnDblClick(this);
 }
 
 // ---- Raw form data --------------------------------------------------------
 
 QByteArray TLabelProgressBar::BarHeightData() const {
     QByteArray out;
-    PutInt32(out, FBarHeight);
+    PutInt32(out, FCore.BarStripHeight());
     return out;
 }
 
@@ -389,13 +424,13 @@ void TLabelProgressBar::SetBarHeightData(const QByteArray& stored) {
     reader.ExpectEnd();
     if (height <= 0 || height > 0x7FFF)
         throw std::invalid_argument("Bar height " + std::to_string(height) + " is out of range");
-    FBarHeight = height;
-    SetViewOptions(FViewOptions);
+    FCore.SetBarStripHeight(height);
+    SetViewOptions(ViewOptions());
 }
 
 QByteArray TLabelProgressBar::GradientSectionData() const {
     QByteArray out;
-    PutSections(out, FSections);
+    PutSections(out, S().Sections);
     return out;
 }
 

@@ -2,7 +2,9 @@
 // line, the bar (border, fill, a progress fill painted from a stack of colour
 // gradients, and a small percent box that floats over a tinted patch of the
 // bar), and an optional info line (a static text, the elapsed time or the time
-// left). The main window shows the package download with one of these.
+// left). The main window shows the package download with one of these. What
+// the strips show is decided by the core (window/controls/LabelProgressBar.h);
+// this widget holds the form's properties and paints the strips.
 #pragma once
 
 #include <QByteArray>
@@ -17,20 +19,11 @@
 #include <vector>
 
 #include "controls/Canvas.h"
-#include "controls/ColorFunctions.h"
 #include "controls/ControlColors.h"
-#include "window/controls/Percent.h"
+#include "window/controls/ColorFunctions.h"
+#include "window/controls/LabelProgressBar.h"
 
 namespace vantrel {
-
-// One band of the progress fill: a vertical gradient from Color1 at its top
-// to Color2 at its bottom, SectionHeight pixels high.
-struct TGradientSection {
-    TColor Color1 = 0;
-    TColor Color2 = 0;
-    std::int32_t SectionHeight = 0;
-    bool operator==(const TGradientSection&) const = default;
-};
 
 // A named list of sections, kept only to be streamed with the form.
 struct TGradientPreset {
@@ -103,68 +96,68 @@ public:
 
     // Milliseconds of a monotonic clock; replaceable so that the timing
     // texts can be checked without waiting.
-    using TTickSource = std::function<std::int64_t()>;
+    using TTickSource = TLabelProgressBarCore::TTickSource;
 
     explicit TLabelProgressBar(QWidget* parent = nullptr);
 
-    TColor Color() const { return FColor; }
+    TColor Color() const { return S().Color; }
     void SetColor(TColor color);
-    TColor FillColor() const { return FFillColor; }
+    TColor FillColor() const { return S().FillColor; }
     void SetFillColor(TColor color);
     const QImage& FillBitmap() const { return FFillBitmap; }
     void SetFillBitmap(const QImage& bitmap);
-    const QString& Text() const { return FText; }
+    QString Text() const { return ToQString(S().Text); }
     void SetText(const QString& text);
-    TAlignment TextAlignment() const { return FTextAlignment; }
+    TAlignment TextAlignment() const { return static_cast<TAlignment>(S().TextAlignment); }
     void SetTextAlignment(TAlignment alignment);
     const QFont& TextFont() const { return FTextFont; }
     void SetTextFont(const QFont& font);
-    const QString& Info() const { return FInfo; }
+    QString Info() const { return ToQString(S().Info); }
     void SetInfo(const QString& info);
-    TAlignment InfoAlignment() const { return FInfoAlignment; }
+    TAlignment InfoAlignment() const { return static_cast<TAlignment>(S().InfoAlignment); }
     void SetInfoAlignment(TAlignment alignment);
     const QFont& InfoFont() const { return FInfoFont; }
     void SetInfoFont(const QFont& font);
-    TLPBInfoType InfoType() const { return FInfoType; }
+    TLPBInfoType InfoType() const { return static_cast<TLPBInfoType>(S().InfoType); }
     void SetInfoType(TLPBInfoType type);
-    TLPBViewSet ViewOptions() const { return FViewOptions; }
+    TLPBViewSet ViewOptions() const;
     void SetViewOptions(TLPBViewSet options);
     TLPBInfoMode ModeInfo() const { return FModeInfo; }
     void SetModeInfo(TLPBInfoMode mode) { FModeInfo = mode; }
 
-    int Max() const { return FMax; }
+    int Max() const { return S().Max; }
     void SetMax(int max);
-    int Min() const { return FMin; }
+    int Min() const { return S().Min; }
     void SetMin(int min);
-    int Position() const { return FPosition; }
+    int Position() const { return S().Position; }
     void SetPosition(int position);
 
-    bool Smooth() const { return FSmooth; }
+    bool Smooth() const { return S().Smooth; }
     void SetSmooth(bool smooth);
-    int SegmentWidth() const { return FSegmentWidth; }
+    int SegmentWidth() const { return S().SegmentWidth; }
     void SetSegmentWidth(int width);
-    int SegmentSpace() const { return FSegmentSpace; }
+    int SegmentSpace() const { return S().SegmentSpace; }
     void SetSegmentSpace(int space);
     const QImage& SegmentBitmap() const { return FSegmentBitmap; }
     void SetSegmentBitmap(const QImage& bitmap);
-    bool SegmentShadow() const { return FSegmentShadow; }
+    bool SegmentShadow() const { return S().SegmentShadow; }
     void SetSegmentShadow(bool shadow);
-    TLPBBorder Border() const { return FBorder; }
+    TLPBBorder Border() const { return static_cast<TLPBBorder>(S().Border); }
     void SetBorder(TLPBBorder border);
-    TColor FlatColor() const { return FFlatColor; }
+    TColor FlatColor() const { return S().FlatColor; }
     void SetFlatColor(TColor color);
-    int FlatLightColorAdjustment() const { return FFlatLightColorAdjustment; }
+    int FlatLightColorAdjustment() const { return S().FlatLightColorAdjustment; }
     void SetFlatLightColorAdjustment(int adjustment);
-    int FlatDarkColorAdjustment() const { return FFlatDarkColorAdjustment; }
+    int FlatDarkColorAdjustment() const { return S().FlatDarkColorAdjustment; }
     void SetFlatDarkColorAdjustment(int adjustment);
 
-    TLPBPercentMode PercentView() const { return FPercentView; }
+    TLPBPercentMode PercentView() const { return static_cast<TLPBPercentMode>(S().PercentView); }
     void SetPercentView(TLPBPercentMode view);
-    TLPBPercentType PercentType() const { return FPercentType; }
+    TLPBPercentType PercentType() const { return static_cast<TLPBPercentType>(S().PercentType); }
     void SetPercentType(TLPBPercentType type);
-    TColor PercentColor() const { return FPercentColor; }
+    TColor PercentColor() const { return S().PercentColor; }
     void SetPercentColor(TColor color);
-    TLPBPercentBoundVisibilitySet PercentVisibility() const { return FPercentVisibility; }
+    TLPBPercentBoundVisibilitySet PercentVisibility() const;
     void SetPercentVisibility(TLPBPercentBoundVisibilitySet visibility);
     const QFont& PercentFont() const { return FPercentFont; }
     void SetPercentFont(const QFont& font);
@@ -172,19 +165,19 @@ public:
     // type's own ("%d%%", "%d", "%d of %d", "Processing").
     void SetPercentTypeText(TLPBPercentType type, const QString& text);
 
-    bool AnimationMode() const { return FAnimationMode; }
+    bool AnimationMode() const { return S().AnimationMode; }
     void SetAnimationMode(bool animation);
     uint AnimationDelay() const { return FAnimationDelay; }
     void SetAnimationDelay(uint delay) { FAnimationDelay = delay; }
 
-    const std::vector<TGradientSection>& SegmentGradient() const { return FSections; }
+    const std::vector<TGradientSection>& SegmentGradient() const { return S().Sections; }
     void SetSegmentGradient(std::vector<TGradientSection> sections);
     const std::vector<TGradientPreset>& GradientPresets() const { return FPresets; }
 
     // Height of the bar strip, and of the two text strips as measured.
-    int BarStripHeight() const { return FBarHeight; }
-    int TextStripHeight() const { return FTextStripHeight; }
-    int InfoStripHeight() const { return FInfoStripHeight; }
+    int BarStripHeight() const { return FCore.BarStripHeight(); }
+    int TextStripHeight() const { return FCore.TextStripHeight(); }
+    int InfoStripHeight() const { return FCore.InfoStripHeight(); }
 
     // Raw form data; the setters throw std::invalid_argument for data that
     // does not parse, and then change nothing.
@@ -208,7 +201,7 @@ public:
     const QImage& BarStrip() const { return FBarStrip; }
     void RedrawStrips();
 
-    void SetTickSource(TTickSource source) { FTicks = std::move(source); }
+    void SetTickSource(TTickSource source) { FCore.SetTickSource(std::move(source)); }
 
 signals:
     void OnDblClick(QObject* sender);
@@ -219,97 +212,29 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    struct TBox {
-        int X = 0, Y = 0, W = 0, H = 0;
-    };
-
+    const TLabelProgressBarSettings& S() const { return FCore.Settings(); }
     void Redraw();
-    void MarkSegmentImage();
-    int ShownStripsHeight() const;
-    void FitBarHeight();
-    std::vector<TGradientSection> DefaultSections() const;
+    void MarkSegmentImage() { FCore.MarkSegmentImage(); }
+    void DrawStrip(QImage& strip, int height, const std::function<void(TCanvas&)>& draw);
 
-    int BorderInset() const;
-    TRect ProgressArea() const;
-    void PrepareSegmentImage();
-    void PaintGradientColumn(QImage& column) const;
-    void DrawTextStrip();
-    void DrawInfoStrip();
-    void DrawBar();
-    void DrawBorder(TCanvas& canvas, const TRect& r) const;
-    int FillLength(const TRect& area) const;
-    void DrawSmoothFill(TCanvas& canvas, const TRect& area, int f);
-    void DrawSegments(TCanvas& canvas, const TRect& area, int f);
-    void DrawAnimation(TCanvas& canvas, const TRect& area);
-    TBox PercentBoxPlace(const TRect& area, int f) const;
-    void DrawPercentBox(TCanvas& canvas, const TRect& area, int f);
-    void DrawLineStrip(QImage& strip, int height, const QString& text, const QFont& font,
-                       TAlignment alignment) const;
-
-    TColor FColor = clWindow;
-    TColor FFillColor = clWindow;
+    TLabelProgressBarCore FCore;
+    // The pictures and fonts as the form set them, for reading back.
     QImage FFillBitmap;
-    QString FText;
-    TAlignment FTextAlignment = taLeftJustify;
-    QFont FTextFont;
-    QString FInfo;
-    TAlignment FInfoAlignment = taLeftJustify;
-    QFont FInfoFont;
-    TLPBInfoType FInfoType = infStatic;
-    TLPBViewSet FViewOptions = TLPBViewSet(viewText) | viewInfo;
-    TLPBInfoMode FModeInfo = infoText;
-    int FMax = 100;
-    int FMin = 0;
-    int FPosition = 0;
-    bool FSmooth = false;
-    int FSegmentWidth = 12;
-    int FSegmentSpace = 2;
     QImage FSegmentBitmap;
-    bool FSegmentShadow = false;
-    TLPBBorder FBorder = brLowered;
-    TColor FFlatColor = clBtnShadow;
-    int FFlatLightColorAdjustment = 30;
-    int FFlatDarkColorAdjustment = 50;
-    TLPBPercentMode FPercentView = percentNone;
-    TLPBPercentType FPercentType = showPercent;
-    TColor FPercentColor = 0;
-    TLPBPercentBoundVisibilitySet FPercentVisibility =
-        TLPBPercentBoundVisibilitySet(bvMinVisible) | bvInside | bvMaxVisible;
+    QFont FTextFont;
+    QFont FInfoFont;
     QFont FPercentFont;
-    bool FAnimationMode = false;
-    int FAnimationOffset = 0;
-    std::int64_t FAnimationTick = 0;
+    TLPBInfoMode FModeInfo = infoText;
     uint FAnimationDelay = 200;
-    std::vector<TGradientSection> FSections;
     std::vector<TGradientPreset> FPresets;
-    std::array<QString, 4> FPercentTexts;
-    std::array<QString, 3> FInfoTemplates;
 
-    int FTextStripHeight = 0;
-    int FBarHeight = 20;
-    int FInfoStripHeight = 0;
     QImage FTextStrip;
     QImage FBarStrip;
     QImage FInfoStrip;
-    QImage FSegmentImage;
-    bool FSegmentImageMarked = true;
-
-    bool FTimingActive = false;
-    std::int64_t FStartTick = 0;
-    TTickSource FTicks;
     bool FLoading = false;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLabelProgressBar::TLPBPercentBoundVisibilitySet)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLabelProgressBar::TLPBViewSet)
-
-// Fills "%d" with the given numbers in turn and "%%" with "%"; anything
-// else, a "%d" beyond the numbers included, stays as written.
-QString FormatPercentText(const QString& pattern, std::initializer_list<std::int64_t> numbers);
-
-// Puts hours, minutes and seconds into the first "[Hours]", "[Minutes]" and
-// "[Seconds]", each with a leading "0" below 10.
-QString FillTimeTemplate(QString pattern, std::int64_t hours, std::int64_t minutes,
-                         std::int64_t seconds);
 
 }  // namespace vantrel

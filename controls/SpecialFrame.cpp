@@ -2,8 +2,6 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionTabWidgetFrame>
 
 #include "controls/Canvas.h"
 
@@ -22,77 +20,44 @@ void TFrameCorners::SetAll(TCornerStyle style) {
 }
 
 TSpecialFrame::TSpecialFrame(QWidget* parent) : QWidget(parent), FCorners(new TFrameCorners(this)) {
+    UseApplicationPaletteColors();
     resize(200, 100);
     // The panel paints every pixel itself; Qt need not clear it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void TSpecialFrame::SetColor(TColor color) {
-    FColor = color;
+    FSettings.Color = color;
     update();
 }
 
 void TSpecialFrame::SetFillColor(TColor color) {
-    FFillColor = color;
+    FSettings.FillColor = color;
     repaint();
 }
 
 void TSpecialFrame::SetFrameColor(TColor color) {
-    FFrameColor = color;
+    FSettings.FrameColor = color;
     repaint();
 }
 
-std::vector<QPoint> TSpecialFrame::Outline(int w, int h) const {
-    std::vector<QPoint> points;
-    points.reserve(8);
-    if (FCorners->TopLeft() == csRound)
-        points.insert(points.end(), {QPoint(0, 2), QPoint(2, 0)});
-    else
-        points.push_back(QPoint(0, 0));
-    if (FCorners->TopRight() == csRound)
-        points.insert(points.end(), {QPoint(w - 3, 0), QPoint(w - 1, 2)});
-    else
-        points.push_back(QPoint(w - 1, 0));
-    if (FCorners->BottomRight() == csRound)
-        points.insert(points.end(), {QPoint(w - 1, h - 3), QPoint(w - 3, h - 1)});
-    else
-        points.push_back(QPoint(w - 1, h - 1));
-    if (FCorners->BottomLeft() == csRound)
-        points.insert(points.end(), {QPoint(2, h - 1), QPoint(0, h - 3)});
-    else
-        points.push_back(QPoint(0, h - 1));
-    return points;
+TSpecialFrameSettings TSpecialFrame::Settings() const {
+    TSpecialFrameSettings settings = FSettings;
+    settings.TopLeft = static_cast<TFrameCorner>(FCorners->TopLeft());
+    settings.TopRight = static_cast<TFrameCorner>(FCorners->TopRight());
+    settings.BottomLeft = static_cast<TFrameCorner>(FCorners->BottomLeft());
+    settings.BottomRight = static_cast<TFrameCorner>(FCorners->BottomRight());
+    return settings;
 }
 
-void TSpecialFrame::PaintTabPane(QPainter& painter) {
-    QStyleOptionTabWidgetFrame option;
-    option.initFrom(this);
-    option.rect = rect();
-    option.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
-    option.shape = QTabBar::RoundedNorth;
-    style()->drawPrimitive(QStyle::PE_FrameTabWidget, &option, &painter, this);
-    const int inset = option.lineWidth;
-    const QRect content = rect().adjusted(inset, inset, -inset, -inset);
-    const QColor color = ResolveColor(FColor);
-    painter.fillRect(content, color);
+std::vector<TPoint> TSpecialFrame::Outline(int w, int h) const {
+    return SpecialFrameOutline(Settings(), w, h);
 }
 
 void TSpecialFrame::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    TCanvas canvas(painter);
-    if (FTabStyle) {
-        DrawElement([&] { PaintTabPane(painter); });
-        return;
-    }
-    const int w = width();
-    const int h = height();
-    DrawElement([&] { canvas.FillRect({0, 0, w, h}, ResolveColor(FColor)); });
-    DrawElement([&] {
-        const QColor fill = ResolveColor(FFillColor);
-        canvas.SetPenColor(ResolveColor(FFrameColor));
-        const std::vector<QPoint> outline = Outline(w, h);
-        canvas.Polygon(outline, fill);
-    });
+    TQtCanvas canvas(painter, this);
+    DrawSpecialFrame(canvas, Settings(), width(), height());
 }
 
 }  // namespace vantrel

@@ -1,15 +1,16 @@
 // A panel that draws a one-pixel frame round a filled area, each corner square
 // or cut by a small diagonal: the white cards of the main window, the error
-// dialog and the tray popup.
+// dialog and the tray popup. The core (window/controls/SpecialFrame.h) draws
+// it; this widget holds the form's properties.
 #pragma once
 
 #include <QObject>
-#include <QPoint>
 #include <QWidget>
 
 #include <vector>
 
 #include "controls/ControlColors.h"
+#include "window/controls/SpecialFrame.h"
 
 namespace vantrel {
 
@@ -67,33 +68,30 @@ public:
     explicit TSpecialFrame(QWidget* parent = nullptr);
 
     // Background outside the frame: the pixels that csRound corners cut off.
-    TColor Color() const { return FColor; }
+    TColor Color() const { return FSettings.Color; }
     void SetColor(TColor color);
-    TColor FillColor() const { return FFillColor; }
+    TColor FillColor() const { return FSettings.FillColor; }
     void SetFillColor(TColor color);
-    TColor FrameColor() const { return FFrameColor; }
+    TColor FrameColor() const { return FSettings.FrameColor; }
     void SetFrameColor(TColor color);
     TFrameCorners* Corners() const { return FCorners; }
     // The style's tab-widget pane instead of the frame; takes effect at the
     // next repaint.
-    bool TabStyle() const { return FTabStyle; }
-    void SetTabStyle(bool tabStyle) { FTabStyle = tabStyle; }
+    bool TabStyle() const { return FSettings.TabStyle; }
+    void SetTabStyle(bool tabStyle) { FSettings.TabStyle = tabStyle; }
 
     // The frame's outline for a panel of `width` by `height`, clockwise from
     // the top left: 4 to 8 points.
-    std::vector<QPoint> Outline(int width, int height) const;
+    std::vector<TPoint> Outline(int width, int height) const;
+    // The properties as the core draws them, corners included.
+    TSpecialFrameSettings Settings() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void PaintTabPane(QPainter& painter);
-
     TFrameCorners* FCorners;
-    TColor FColor = clWindow;
-    TColor FFillColor = clWindow;
-    TColor FFrameColor = clBtnShadow;
-    bool FTabStyle = false;
+    TSpecialFrameSettings FSettings;
 };
 
 }  // namespace vantrel

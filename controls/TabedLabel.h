@@ -1,20 +1,19 @@
 // A captioned text box: a folder-like tab holding a bold one-line caption,
 // joined to a body holding word-wrapped text, with gradients inside the tab
 // and along the bottom and an optional drop shadow. The information panel
-// stacks one per section.
+// stacks one per section. The core (window/controls/TabedLabel.h) lays it
+// out and draws it; this widget holds the form's properties.
 #pragma once
 
 #include <QFont>
 #include <QMenu>
-#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
-#include <array>
-
+#include "controls/Canvas.h"
 #include "controls/ControlColors.h"
-#include "controls/GradientFill.h"
+#include "window/controls/TabedLabel.h"
 
 namespace vantrel {
 
@@ -34,11 +33,11 @@ class TTabedLabel : public QWidget {
     Q_PROPERTY(bool Autosize READ Autosize WRITE SetAutosize)
 
 public:
-    using TOutline = std::array<QPoint, 12>;
+    using TOutline = TTabedLabelOutline;
 
     explicit TTabedLabel(QWidget* parent = nullptr);
 
-    TColor Color() const { return FColor; }
+    TColor Color() const { return FSettings.Color; }
     void SetColor(TColor color);
     // The caption's font; starts as the application's font made bold, and
     // keeps its own values when the parent's font changes later.
@@ -46,19 +45,19 @@ public:
     void SetFont(const QFont& font);
     QMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(QMenu* menu) { FPopupMenu = menu; }
-    TColor FillColor() const { return FFillColor; }
+    TColor FillColor() const { return FSettings.FillColor; }
     void SetFillColor(TColor color);
-    TColor GradientColor() const { return FGradientColor; }
+    TColor GradientColor() const { return FSettings.GradientColor; }
     void SetGradientColor(TColor color);
-    const QString& Caption() const { return FCaption; }
+    QString Caption() const { return ToQString(FSettings.Caption); }
     void SetCaption(const QString& caption);
-    const QString& Text() const { return FText; }
+    QString Text() const { return ToQString(FSettings.Text); }
     void SetText(const QString& text);
-    TColor BorderColor() const { return FBorderColor; }
+    TColor BorderColor() const { return FSettings.BorderColor; }
     void SetBorderColor(TColor color);
-    TColor ShadowColor() const { return FShadowColor; }
+    TColor ShadowColor() const { return FSettings.ShadowColor; }
     void SetShadowColor(TColor color);
-    bool Shadow() const { return FShadow; }
+    bool Shadow() const { return FSettings.Shadow; }
     void SetShadow(bool shadow);
     const QFont& TextFont() const { return FTextFont; }
     void SetTextFont(const QFont& font);
@@ -81,19 +80,11 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void PaintShadow(TCanvas& canvas, const TOutline& p);
-
-    TColor FColor = clWindow;
+    TTabedLabelSettings FSettings;
+    // The fonts as the form set them, for reading back.
     QFont FFont;
-    QPointer<QMenu> FPopupMenu;
-    TColor FFillColor = clWindow;
-    TColor FGradientColor = 0xDDD0C1;
-    QString FCaption;
-    QString FText;
-    TColor FBorderColor = 0xB99D7F;
-    TColor FShadowColor = clBtnShadow;
-    bool FShadow = false;
     QFont FTextFont;
+    QPointer<QMenu> FPopupMenu;
     bool FAutosize = false;
 };
 

@@ -7,11 +7,11 @@
 #include <QScreen>
 
 #include "controls/Canvas.h"
-#include "controls/GradientFill.h"
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
 #include "dialogs/Pictures.h"
 #include "dialogs/WindowHints.h"
+#include "window/controls/GradientFill.h"
 
 namespace vantrel {
 
@@ -44,8 +44,8 @@ TClickLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry)
 // One ring of a frame, a pixel wide: light along the top and left edges,
 // dark along the bottom and right ones.
 void DrawRing(TCanvas& canvas, const TRect& r, TColor topLeft, TColor bottomRight) {
-    const QColor light = ResolveColor(topLeft);
-    const QColor dark = ResolveColor(bottomRight);
+    const TRgb light = ResolveRgb(topLeft);
+    const TRgb dark = ResolveRgb(bottomRight);
     canvas.FillRect({r.Left, r.Top, r.Right, r.Top + 1}, light);
     canvas.FillRect({r.Left, r.Top, r.Left + 1, r.Bottom}, light);
     canvas.FillRect({r.Left, r.Bottom - 1, r.Right, r.Bottom}, dark);
@@ -262,7 +262,7 @@ void TfTrayPopupWindow::paintEvent(QPaintEvent* /*event*/) {
 
 void TfTrayPopupWindow::FormPaint() {
     QPainter painter(this);
-    TCanvas canvas(painter);
+    TQtCanvas canvas(painter, this);
     DrawElement([&] {
         DrawDialogFrame(canvas, TRect{0, 0, width(), height()});
         GradientFillRect(canvas, TRect{0, 0, width(), height()}.Shrunk(kFrameWidth), kPopupTopColor,

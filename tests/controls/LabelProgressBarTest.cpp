@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <QPainter>
 
 #include <stdexcept>
 
 #include "RenderWidget.h"
-#include "controls/ColorFunctions.h"
 #include "controls/LabelProgressBar.h"
 #include "tools/gallery/GalleryForms.h"
+#include "window/controls/ColorFunctions.h"
 
 namespace vantrel {
 namespace {
@@ -232,66 +233,6 @@ TEST(LabelProgressBar, PaintStacksTextBarAndInfoStrips) {
     }());
 }
 
-TEST(LabelProgressBar, PercentTexts) {
-    TLabelProgressBar bar;
-    bar.SetMax(200);
-    bar.SetPosition(25);
-    EXPECT_EQ(bar.PercentBoxText(), "12%");  // 12.5 goes to the even 12
-    bar.SetPosition(27);
-    EXPECT_EQ(bar.PercentBoxText(), "14%");  // 13.5 goes to 14
-    // Byte counts of large downloads: 100 times the position overflows 32 bits.
-    bar.SetMax(42'949'674);
-    bar.SetPosition(21'474'837);
-    EXPECT_EQ(bar.PercentBoxText(), "50%");
-    bar.SetMax(2'000'000'000);
-    bar.SetPosition(1'990'000'000);
-    EXPECT_EQ(bar.PercentBoxText(), "100%");
-    bar.SetPosition(1'000'000'000);
-    EXPECT_EQ(bar.PercentBoxText(), "50%");
-
-    bar.SetMin(10);
-    bar.SetMax(60);
-    bar.SetPosition(35);
-    bar.SetPercentType(B::showCount);
-    EXPECT_EQ(bar.PercentBoxText(), "25");
-    bar.SetPercentType(B::showRange);
-    EXPECT_EQ(bar.PercentBoxText(), "25 of 50");
-    bar.SetPercentTypeText(B::showRange, QStringLiteral("%d/%d (%s) 100%%"));
-    EXPECT_EQ(bar.PercentBoxText(), "25/50 (%s) 100%");
-    bar.SetPercentTypeText(B::showCount, QStringLiteral("%d %d %d"));
-    bar.SetPercentType(B::showCount);
-    EXPECT_EQ(bar.PercentBoxText(), "25 50 %d");  // no third number: left as written
-
-    // A range that ends at 0 has no maximum to divide by.
-    bar.SetPercentType(B::showPercent);
-    bar.SetMin(-100);
-    bar.SetMax(0);
-    bar.SetPosition(-25);
-    EXPECT_EQ(bar.PercentBoxText(), "75%");
-    // A download may report a size of 0: nothing to divide by at all.
-    bar.SetMin(0);
-    EXPECT_EQ(bar.PercentBoxText(), "0%");
-}
-
-TEST(LabelProgressBar, BoundsKeepThePositionInside) {
-    TLabelProgressBar bar;
-    bar.SetPosition(80);
-    bar.SetMax(50);
-    EXPECT_EQ(bar.Position(), 50);
-    bar.SetMin(60);
-    EXPECT_EQ(bar.Position(), 60);  // Min is not checked against Max
-    bar.SetMin(0);
-    bar.SetMax(100);
-    bar.SetPosition(150);
-    EXPECT_EQ(bar.Position(), 100);
-    bar.SetPosition(-5);
-    EXPECT_EQ(bar.Position(), 0);
-    // An empty or reversed range draws no progress and no box.
-    bar.SetMax(0);
-    bar.SetPercentView(B::percentCenter);
-    EXPECT_NO_THROW(bar.RedrawStrips());
-}
-
 TEST(LabelProgressBar, SegmentModeLeavesGapsBetweenSegments) {
     TLabelProgressBar bar;
     bar.SetViewOptions({});
@@ -314,6 +255,29 @@ TEST(LabelProgressBar, SegmentModeLeavesGapsBetweenSegments) {
     EXPECT_NO_THROW(bar.RedrawStrips());
     bar.SetAnimationMode(true);
     EXPECT_NO_THROW(bar.RedrawStrips());
+}
+
+TEST(LabelProgressBar, TranslucentSegmentBitmapsBlendOverBlackUnlessSmooth) {
+    QImage bitmap(1, 20, QImage::Format_ARGB32);
+    for (int y = 0; y < 20; ++y)
+        bitmap.setPixel(0, y, qRgba(200 - y * 7, 30 + y * 9, 255, 10 + y * 12));
+    QImage overBlack(1, 20, QImage::Format_RGB32);
+    overBlack.fill(Qt::black);
+    QPainter(&overBlack).drawImage(0, 0, bitmap);
+    const QImage converted = bitmap.convertToFormat(QImage::Format_RGB32);
+    TLabelProgressBar bar;
+    bar.SetViewOptions({});
+    bar.SetBorder(B::brFlat);
+    bar.SetPosition(100);
+    bar.SetSegmentBitmap(bitmap);
+    // brFlat: the area starts at x 3, y 3 and is 14 rows high.
+    for (bool smooth : {false, true}) {
+        bar.SetSmooth(smooth);
+        bar.RedrawStrips();
+        const QImage& expected = smooth ? converted : overBlack;
+        for (int y = 0; y < 14; ++y)
+            EXPECT_EQ(bar.BarStrip().pixel(3, 3 + y), expected.pixel(0, y)) << smooth << " " << y;
+    }
 }
 
 TEST(LabelProgressBar, BadColoursLeaveOnlyTheirElementUndrawn) {
@@ -403,54 +367,6 @@ TEST(LabelProgressBar, GradientPresetsRoundTripAndRejectBadData) {
     longName[4] = '\xF0';  // a name running past the end
     EXPECT_THROW(other.SetCustomGradientPressets(longName), std::invalid_argument);
     EXPECT_EQ(other.GradientPresets().size(), 2u);
-}
-
-class TimingTexts : public ::testing::Test {
-protected:
-    TimingTexts() {
-        bar.SetTickSource([this] { return now; });
-        bar.SetViewOptions(B::TLPBViewSet(B::viewInfo));
-        bar.SetPosition(5);
-    }
-
-    std::int64_t now = 1'000;
-    TLabelProgressBar bar;
-};
-
-TEST_F(TimingTexts, ElapsedTimeStartsAtTheMinimumAndStopsAtTheMaximum) {
-    bar.SetInfoType(B::infElapsedTime);
-    EXPECT_EQ(bar.InfoText(), "");
-    bar.SetPosition(0);
-    now += (2 * 3600 + 3 * 60 + 4) * 1000 + 999;
-    EXPECT_EQ(bar.InfoText(), "Elapsed time: 02:03:04");
-    // More than 255 hours are shown as they are.
-    now += 300ll * 3600 * 1000;
-    EXPECT_EQ(bar.InfoText(), "Elapsed time: 302:03:04");
-    EXPECT_NO_THROW(bar.RedrawStrips());
-    bar.SetPosition(100);
-    EXPECT_EQ(bar.InfoText(), "");
-}
-
-TEST_F(TimingTexts, TimeLeftEstimatesFromTheRateSoFar) {
-    bar.SetInfoType(B::infTimeLeft);
-    bar.SetPosition(0);
-    bar.SetPosition(25);
-    now += 20'000;  // 25 of 100 in 20 s: 60 s to go
-    EXPECT_EQ(bar.InfoText(), "Time left: 00:01:00");
-    bar.SetPosition(1);  // too little done: elapsed time times the range
-    EXPECT_EQ(bar.InfoText(), "Time left: 00:33:20");
-    bar.SetMax(1'000'000);
-    EXPECT_EQ(bar.InfoText(), "Time left: 5555:33:20");
-    EXPECT_NO_THROW(bar.RedrawStrips());
-    bar.SetInfoType(B::infStatic);
-    bar.SetInfo(QStringLiteral("Time remaining:"));
-    EXPECT_EQ(bar.InfoText(), "Time remaining:");
-}
-
-TEST(LabelProgressBar, TemplatesFillTheFirstPlaceholders) {
-    EXPECT_EQ(FillTimeTemplate("[Hours]h [Minutes]m [Seconds]s [Hours]", 7, 10, 0),
-              "07h 10m 00s [Hours]");
-    EXPECT_EQ(FillTimeTemplate("no time", 1, 2, 3), "no time");
 }
 
 }  // namespace

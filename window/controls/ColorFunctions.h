@@ -2,7 +2,7 @@
 // the progress bar to derive its light and dark outline colours from one base.
 #pragma once
 
-#include "controls/ControlColors.h"
+#include "window/controls/Colors.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "controls/ColorFunctions.h"
+#include "window/controls/ColorFunctions.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "controls/GradientFill.h"
+#include "window/controls/GradientFill.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -17,10 +17,10 @@ int Channel(int from, int to, int index, int steps) {
 
 }  // namespace
 
-QColor GradientStep(const QColor& from, const QColor& to, int index, int steps) {
-    return QColor(Channel(from.red(), to.red(), index, steps),
-                  Channel(from.green(), to.green(), index, steps),
-                  Channel(from.blue(), to.blue(), index, steps));
+TRgb GradientStep(TRgb from, TRgb to, int index, int steps) {
+    return {static_cast<std::uint8_t>(Channel(from.Red, to.Red, index, steps)),
+            static_cast<std::uint8_t>(Channel(from.Green, to.Green, index, steps)),
+            static_cast<std::uint8_t>(Channel(from.Blue, to.Blue, index, steps))};
 }
 
 void GradientFillRect(TCanvas& canvas, const TRect& rect, TColor color1, TColor color2,
@@ -29,8 +29,8 @@ void GradientFillRect(TCanvas& canvas, const TRect& rect, TColor color1, TColor 
         throw std::range_error("Gradient rectangle has a negative coordinate");
     if (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V)
         throw std::range_error("Unknown gradient fill mode");
-    const QColor from = ResolveColor(color1);
-    const QColor to = ResolveColor(color2);
+    const TRgb from = ResolveRgb(color1);
+    const TRgb to = ResolveRgb(color2);
     if (rect.IsEmpty())
         return;
     if (mode == GRADIENT_FILL_RECT_V) {

@@ -1,11 +1,11 @@
-// The two-colour linear gradient shared by the captioned text box and the
-// tray popup's background.
+// The two-colour linear gradient shared by the captioned text box, the
+// progress bar's bands and the tray popup's background.
 #pragma once
 
 #include <cstdint>
 
-#include "controls/Canvas.h"
-#include "controls/ControlColors.h"
+#include "window/controls/Canvas.h"
+#include "window/controls/Colors.h"
 
 namespace vantrel {
 
@@ -22,6 +22,6 @@ void GradientFillRect(TCanvas& canvas, const TRect& rect, TColor color1, TColor 
 
 // The colour of step `index` of a gradient of `steps` steps, the way the
 // fill computes it: channels as 16-bit values, interpolated, then cut to 8.
-QColor GradientStep(const QColor& from, const QColor& to, int index, int steps);
+TRgb GradientStep(TRgb from, TRgb to, int index, int steps);
 
 }  // namespace vantrel
