@@ -36,14 +36,23 @@ function(in_front_end path out)
   set(${out} FALSE PARENT_SCOPE)
 endfunction()
 
-file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} LIST_DIRECTORIES false
-     ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.hpp ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.ui)
+# Build trees (build, build-asan, build-windows with its unpacked sources)
+# are never walked: only the top-level folders of the sources are.
+file(GLOB top RELATIVE ${SOURCE_DIR} LIST_DIRECTORIES true ${SOURCE_DIR}/*)
+set(sources)
+foreach(entry IN LISTS top)
+  if(entry MATCHES "^(build|\\.)" OR NOT IS_DIRECTORY ${SOURCE_DIR}/${entry}
+     OR (EXCLUDE_DIR AND "${SOURCE_DIR}/${entry}" STREQUAL "${EXCLUDE_DIR}"))
+    continue()
+  endif()
+  file(GLOB_RECURSE found RELATIVE ${SOURCE_DIR} LIST_DIRECTORIES false
+       ${SOURCE_DIR}/${entry}/*.h ${SOURCE_DIR}/${entry}/*.hpp ${SOURCE_DIR}/${entry}/*.cpp
+       ${SOURCE_DIR}/${entry}/*.ui)
+  list(APPEND sources ${found})
+endforeach()
 set(offending)
 set(checked 0)
 foreach(path IN LISTS sources)
-  if(path MATCHES "^build" OR (EXCLUDE_DIR AND "${SOURCE_DIR}/${path}" MATCHES "^${EXCLUDE_DIR}/"))
-    continue()
-  endif()
   in_front_end("${path}" allowed)
   if(allowed)
     continue()
