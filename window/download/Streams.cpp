@@ -5,6 +5,19 @@
 
 namespace vantrel {
 
+// The file stream's platform parts (opening, reading, writing) are in
+// linux/FileStream.cpp and windows/FileStream.cpp.
+TFileStream::~TFileStream() {
+    Close();
+}
+
+bool TFileStream::Seek(std::int64_t position) {
+    if (FFd < 0 || position < 0)
+        return false;
+    FPosition = position;
+    return true;
+}
+
 std::uint32_t TMemoryStream::Read(void* buffer, std::uint32_t count) {
     const std::size_t n = std::min<std::size_t>(count, FData.size() - FPosition);
     if (n > 0) {

@@ -172,6 +172,14 @@ public:
     void OpenURL(const std::string&) override {}
 };
 
+// A controller with its own view and services, for the rows of a table.
+struct TWindow {
+    TRecordingView View;
+    TScriptedServices Services;
+    TMainController Controller{View, Services};
+    TWindow() { View.Controller = &Controller; }
+};
+
 class MainControllerTest : public ::testing::Test {
 protected:
     MainControllerTest() {
@@ -235,10 +243,8 @@ TEST_F(MainControllerTest, EachStartShowsItsState) {
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Name);
-        TRecordingView view;
-        TScriptedServices services;
-        TMainController controller(view, services);
-        view.Controller = &controller;
+        TWindow window;
+        auto& [view, services, controller] = window;
         AvailableProduct = {row.Found, row.Offered, "setup.bin"};
         UpdateState.Status = row.Status;
         controller.Start("/cache/vantrel", "");
@@ -330,10 +336,8 @@ TEST_F(MainControllerTest, AClickDuringThePauseIsHeldUntilTheCancelledEnd) {
 TEST_F(MainControllerTest, AResumeIsNotLostToAFailedEnd) {
     for (const bool beforeTheEnd : {false, true}) {
         SCOPED_TRACE(beforeTheEnd ? "asked for before the end" : "clicked while it is handled");
-        TRecordingView view;
-        TScriptedServices services;
-        TMainController controller(view, services);
-        view.Controller = &controller;
+        TWindow window;
+        auto& [view, services, controller] = window;
         UpdateState.Status = StatusDownloading;
         controller.Start("/cache/vantrel", "");
         const auto click = [&] { controller.Run(controller.btnCommandOnClick()); };
@@ -408,10 +412,8 @@ TEST_F(MainControllerTest, TheCheckAfterTheTransferDecidesWhatTheWindowShows) {
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Name);
-        TRecordingView view;
-        TScriptedServices services;
-        TMainController controller(view, services);
-        view.Controller = &controller;
+        TWindow window;
+        auto& [view, services, controller] = window;
         services.Wanted = true;
         UpdateState.Status = StatusDownloading;
         controller.Start("/cache/vantrel", "");
@@ -457,10 +459,8 @@ TEST_F(MainControllerTest, TheHandOverEndsTheProgramOrKeepsWhatIsLeft) {
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Name);
-        TRecordingView view;
-        TScriptedServices services;
-        TMainController controller(view, services);
-        view.Controller = &controller;
+        TWindow window;
+        auto& [view, services, controller] = window;
         services.Install = row.Result;
         UpdateState.Status = StatusDownloaded;
         controller.Start("/cache/vantrel", "");

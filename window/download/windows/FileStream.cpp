@@ -45,10 +45,6 @@ TFileStream::TFileStream(const std::string& path, TMode mode) {
         FPosition = Size();
 }
 
-TFileStream::~TFileStream() {
-    Close();
-}
-
 void TFileStream::Close() {
     if (FFd >= 0)
         _close(FFd);
@@ -91,13 +87,6 @@ std::uint32_t TFileStream::Write(const void* buffer, std::uint32_t count) {
     if (done != count)
         FWriteFailed = true;
     return done;
-}
-
-bool TFileStream::Seek(std::int64_t position) {
-    if (FFd < 0 || position < 0)
-        return false;
-    FPosition = position;
-    return true;
 }
 
 }  // namespace vantrel
