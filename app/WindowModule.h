@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/ui/WindowEntryPoints.h"
+#include "app/WindowEntryPoints.h"
 
 namespace vantrel {
 

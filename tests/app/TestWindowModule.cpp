@@ -1,7 +1,7 @@
 // A window module for tests: it reports what it sees of the program's
 // process-wide values, and changes one, through the same interface as
 // libvantrel-ui.so.
-#include "app/ui/WindowEntryPoints.h"
+#include "app/WindowEntryPoints.h"
 #include "core/UpdateState.h"
 #include "core/iProcs.h"
 

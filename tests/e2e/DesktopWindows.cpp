@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "tests/dialogs/DesktopSession.h"
+#include "tests/support/DesktopSession.h"
 
 namespace vantrel::test {
 namespace {

@@ -8,18 +8,9 @@
 # uxtheme.h, gdiplus.h, dwmapi.h); windows.h itself is the platform's, not a
 # toolkit's.
 
-# The Qt front end's folders and files, and the Qt tools and tests. A path
-# ending in '/' is a folder.
-set(FRONT_ENDS
-  app/ui/ platform/qt/ controller/ controls/ dialogs/ download/
-  i18n/FormTranslation.h i18n/FormTranslation.cpp
-  i18n/SFTranslateComponent.h i18n/SFTranslateComponent.cpp
-  tools/gallery/ tools/fetch/
-  tests/app/ tests/controller/ tests/controls/ tests/dialogs/ tests/download/
-  tests/support/qt/ tests/i18n/TranslatorTest.cpp tests/i18n/QtAgreementTest.cpp
-  tests/e2e/MainWindowDesktopTest.cpp
-  bench/controller/ bench/controls/ bench/i18n/DictionaryBench.cpp
-  frontend/)
+# The front ends' folders (frontend/qt now, frontend/win32 next), with
+# their tests and benchmarks. A path ending in '/' is a folder.
+set(FRONT_ENDS frontend/ tests/frontend/ bench/frontend/)
 
 set(toolkit_include
   "#[ \t]*include[ \t]*[<\"](Q[A-Za-z]+|Qt[A-Za-z]*/[^>\"]*|q[a-z]+\\.h|ui_[A-Za-z0-9_]+\\.h|commctrl\\.h|windowsx\\.h|uxtheme\\.h|gdiplus\\.h|dwmapi\\.h)[>\"]")
