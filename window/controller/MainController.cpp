@@ -85,14 +85,9 @@ std::u16string TMainController::Expanded(std::string_view templ) {
     return ExpandTemplate(Translate(templ), TemplateValues());
 }
 
-// An entry without this language's text translates to nothing; a message
-// box must still say something.
 std::u16string TMainController::FormatMessage(std::string_view text,
                                               const std::vector<std::u16string>& values) {
-    std::u16string format = Translate(text);
-    if (format.empty())
-        format = Utf8Text(text);
-    return FormatText(format, values);
+    return MessageText(Translate(text), text, values);
 }
 
 TTemplateValues TMainController::TemplateValues() const {

@@ -57,6 +57,13 @@ std::u16string FormatText(std::u16string_view format, const std::vector<std::u16
     return text;
 }
 
+std::u16string MessageText(std::u16string translation, std::string_view english,
+                           const std::vector<std::u16string>& values) {
+    if (translation.empty())
+        translation = Utf8Text(english);
+    return FormatText(translation, values);
+}
+
 std::u16string LocalText(std::string_view text) {
     const std::string& codePage = platform::SystemCodePage();
     if (codePage != "UTF-8") {

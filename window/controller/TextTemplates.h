@@ -47,6 +47,12 @@ std::u16string ExpandTemplate(std::u16string templ, const TTemplateValues& value
 // Values are inserted, never read as formats.
 std::u16string FormatText(std::u16string_view format, const std::vector<std::u16string>& values);
 
+// A message for a box: `translation`, or the English text when the
+// dictionary has none in this language (a box must still say something),
+// with its "%s" places filled after the lookup.
+std::u16string MessageText(std::u16string translation, std::string_view english,
+                           const std::vector<std::u16string>& values);
+
 // Text of the server or of the system in the system code page (8-bit), read
 // as the windows always read it: a byte the code page cannot read becomes a
 // replacement character instead of failing.

@@ -11,6 +11,7 @@
 #include "frontend/qt/controller/ShellOpen.h"
 #include "frontend/qt/controls/TabedLabel.h"
 #include "window/controller/TextTemplates.h"
+#include "window/controller/WebAddress.h"
 
 namespace vantrel {
 namespace {
@@ -113,7 +114,7 @@ void TInformationPanel::miCopyTextClick() {
 }
 
 bool ShowsWebSite(const std::string& url) {
-    return !url.empty() && IsWebAddress(QUrl(FromLocal8Bit(url).trimmed()));
+    return !url.empty() && IsWebAddress(FromLocal8Bit(url).trimmed().toStdString());
 }
 
 QString WebSiteHint(const QString& format, const std::string& url) {

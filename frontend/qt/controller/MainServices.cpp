@@ -3,10 +3,11 @@
 // installer and the store.
 #include "core/UpdateStateStore.h"
 #include "frontend/qt/controller/Main.h"
-#include "frontend/qt/controller/PackageTransfer.h"
-#include "frontend/qt/controller/PackageVerification.h"
+#include "frontend/qt/controller/ShellOpen.h"
 #include "frontend/qt/controller/SignatureFetch.h"
 #include "frontend/qt/download/IEDownload.h"
+#include "window/controller/PackageTransfer.h"
+#include "window/controller/PackageVerification.h"
 
 namespace vantrel {
 
@@ -65,7 +66,12 @@ void TfVantrelMain::RemovePackageFiles(const std::string& tempDir, bool includin
 }
 
 TInstallResult TfVantrelMain::RunInstaller(const std::string& tempDir) {
-    return vantrel::RunInstaller(tempDir, Repository);
+    return vantrel::RunInstaller(
+        tempDir,
+        [](const std::string& path) {
+            return ShellOpen(QUrl::fromLocalFile(QString::fromLocal8Bit(path)));
+        },
+        Repository);
 }
 
 void TfVantrelMain::NotifyDownloadComplete() {

@@ -26,11 +26,4 @@ bool ShellOpen(const QUrl& target) {
     return CurrentShellOpen()(target);
 }
 
-bool IsWebAddress(const QUrl& address) {
-    if (!address.isValid() || address.host().isEmpty())
-        return false;
-    const QString scheme = address.scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
-}
-
 }  // namespace vantrel

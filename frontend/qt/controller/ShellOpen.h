@@ -22,8 +22,4 @@ TShellOpenFunction SetShellOpenFunction(TShellOpenFunction open);
 
 bool ShellOpen(const QUrl& target);
 
-// Only web addresses may be opened from what a server sent: a file: address,
-// a local path or a desktop entry would run something on a click.
-bool IsWebAddress(const QUrl& address);
-
 }  // namespace vantrel

@@ -1,8 +1,8 @@
 #include "frontend/qt/controller/SignatureFetch.h"
 
-#include "frontend/qt/controller/PackageTransfer.h"
 #include "frontend/qt/download/IEDownload.h"
 #include "signature/MinisignFormat.h"
+#include "window/controller/PackageTransfer.h"
 #include "window/download/BSCB.h"
 #include "window/download/Streams.h"
 

@@ -37,11 +37,12 @@
 #include "core/UpdateState.h"
 #include "core/iProcs.h"
 #include "frontend/qt/controller/Main.h"
-#include "frontend/qt/controller/PackageTransfer.h"
 #include "frontend/qt/download/IEDownload.h"
 #include "platform/InternetState.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
+#include "window/controller/PackageNames.h"
+#include "window/controller/PackageTransfer.h"
 
 namespace {
 

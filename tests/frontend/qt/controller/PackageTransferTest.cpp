@@ -1,26 +1,25 @@
-// The package transfer: the component as the window configures it, against a
-// loopback server that honours byte ranges; the completion notice as the
-// server receives it; the installer hand-over on real files with a recorder
-// in place of the desktop.
+// The package transfer on the Qt front end: the component as the window
+// configures it, against a loopback server that honours byte ranges; the
+// completion notice as the server receives it; and the window core's
+// web-address rule against the QUrl rule the window used before.
 #include <gtest/gtest.h>
 
 #include <QUrl>
 
 #include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 #include <vector>
 
 #include "core/ProductVersion.h"
-#include "core/SourceTexts.h"
 #include "core/iProcs.h"
-#include "frontend/qt/controller/PackageTransfer.h"
-#include "frontend/qt/controller/ShellOpen.h"
-#include "i18n/SFTranslateRepository.h"
 #include "platform/InternetState.h"
 #include "tests/frontend/qt/download/FaultServer.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
+#include "tests/window/controller/OfferedProduct.h"
+#include "window/controller/PackageNames.h"
+#include "window/controller/PackageTransfer.h"
+#include "window/controller/WebAddress.h"
 
 namespace vantrel {
 namespace {
@@ -29,6 +28,7 @@ namespace fs = std::filesystem;
 using platform::E_ABORT;
 using platform::S_OK;
 using test::kPackageSize;
+using test::OfferedProduct;
 using test::ReadFile;
 using test::WriteFile;
 
@@ -36,27 +36,6 @@ std::string Contents(const fs::path& path) {
     const auto bytes = ReadFile(path);
     return std::string(bytes.begin(), bytes.end());
 }
-
-// The process-wide values a test sets, put back afterwards.
-class OfferedProduct {
-public:
-    OfferedProduct(const std::string& downloadURL, const std::string& fileName,
-                   std::uint32_t version)
-        : FInfo(ProjectInfo), FProduct(AvailableProduct), FProjectID(ProjectID) {
-        ProjectInfo.DownloadURL = downloadURL;
-        AvailableProduct = {true, version, fileName};
-    }
-    ~OfferedProduct() {
-        ProjectInfo = FInfo;
-        AvailableProduct = FProduct;
-        ProjectID = FProjectID;
-    }
-
-private:
-    TProjectInfo FInfo;
-    TProductVersionRec FProduct;
-    std::string FProjectID;
-};
 
 // The harness sets up the window's settings itself: undone here, so that
 // what the requests show comes from ConfigurePackageDownload alone.
@@ -225,163 +204,41 @@ TEST_F(NoticeTest, UnreachableServerIsIgnored) {
     EXPECT_TRUE(Server.Requests().empty());
 }
 
-// The address check ------------------------------------------------------------
+// The web-address rule ------------------------------------------------------------
 
-std::string RefusalOf(const std::string& url) {
-    try {
-        CheckPackageURL(url);
-    } catch (const std::runtime_error& error) {
-        return error.what();
+// The rule the window applied through QUrl before it had one of its own; the
+// window core's must give the same answer on what servers send.
+bool QtWebAddress(const std::string& address) {
+    const QUrl url(QString::fromStdString(address));
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+TEST(WebAddress, AgreesWithQUrl) {
+    for (const char* address : {"http://downloads.example/setup.exe",
+                                "HTTPS://downloads.example",
+                                "https://user:pw@downloads.example:8443/a?b#c",
+                                "http://[::1]:8080/x",
+                                "http://b\xc3\xbc"
+                                "cher.example/",
+                                "http://downloads.example/a b",
+                                "ftp://downloads.example/",
+                                "file:///etc/passwd",
+                                "javascript:alert(1)",
+                                "http:/setup.exe",
+                                "http://",
+                                "http://:80/",
+                                " http://downloads.example/",
+                                "http://down loads.example/",
+                                "http://downloads.example:99999/",
+                                "http://downloads.example:8o/",
+                                "http://[downloads]/",
+                                "http:\\\\downloads.example\\",
+                                "//downloads.example/",
+                                ""}) {
+        EXPECT_EQ(IsWebAddress(address), QtWebAddress(address)) << address;
     }
-    return {};
-}
-
-TEST(CheckPackageURL, OnlyWebAddressesAndPlainNamesPass) {
-    OfferedProduct offer("", "setup.exe", 1);
-    EXPECT_EQ(RefusalOf("http://downloads.example/setup.exe"), "");
-    EXPECT_EQ(RefusalOf("https://downloads.example/setup.exe"), "");
-    EXPECT_EQ(RefusalOf("HTTPS://downloads.example/setup.exe"), "");
-    for (const std::string url :
-         {"ftp://downloads.example/setup.exe", "file:///etc/passwd", "", "javascript:alert(1)",
-          "/setup.exe", " http://x/", "httpx://downloads.example/"}) {
-        SCOPED_TRACE(url);
-        const std::string refusal = RefusalOf(url);
-        EXPECT_NE(refusal.find("only http:// and https://"), std::string::npos) << refusal;
-        EXPECT_NE(refusal.find("\"" + url + "\""), std::string::npos) << refusal;
-    }
-    for (const std::string& name :
-         {std::string("../.bashrc"), std::string("a/b"), std::string(".."), std::string("."),
-          std::string(), std::string("setup\0.exe", 10)}) {
-        SCOPED_TRACE(name);
-        AvailableProduct.FileName = name;
-        EXPECT_NE(RefusalOf("https://downloads.example/x").find("not a plain file name"),
-                  std::string::npos);
-    }
-    // Control characters from the server are shown as such, not obeyed.
-    AvailableProduct.FileName = "setup.exe";
-    const std::string shown = RefusalOf(std::string("ftp://x/\nOK\0", 12));
-    EXPECT_NE(shown.find("\"ftp://x/\uFFFDOK\uFFFD\": only"), std::string::npos) << shown;
-    EXPECT_EQ(shown.find('\n'), std::string::npos);
-}
-
-TEST(CheckPackageURL, RefusedNamesStayInsideTheDirectory) {
-    OfferedProduct offer("", "../../.config/autostart/x.desktop", 1);
-    EXPECT_EQ(FinalPackageFile("/c/"), "/c/.._.._.config_autostart_x.desktop");
-    AvailableProduct.FileName = "..";
-    EXPECT_EQ(FinalPackageFile("/c/"), "/c/_..");
-    EXPECT_EQ(TemporaryPackageFile("/c/"), "/c/_...tmp");
-    AvailableProduct.FileName.clear();
-    EXPECT_EQ(FinalPackageFile("/c/"), "/c/_");
-}
-
-TEST(CheckPackageURL, MessageIsTranslatedBeforeTheAddressGoesIn) {
-    OfferedProduct offer("", "setup.exe", 1);
-    TSFTranslateRepository source;
-    source.SetLanguages({{u"English", {}, 0}, {u"Deutsch", {}, 0}});
-    source.AddWord(std::string(texts::kPackageAddressNotWeb), {u"Adresse %s ist keine Webadresse"});
-    source.AddWord(std::string(texts::kPackageNameNotPlain), {u""});
-    TSFTranslateRepository repository;
-    ASSERT_TRUE(repository.LoadDictionaryData(source.StoreDictionary()));
-    repository.SetCurrentLanguage(u"Deutsch");
-    try {
-        CheckPackageURL("file:///%s", &repository);
-        FAIL() << "accepted";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "Adresse file:///%s ist keine Webadresse");
-    }
-    // A language without a text for the message falls back to English.
-    AvailableProduct.FileName = "..";
-    try {
-        CheckPackageURL("https://downloads.example/x", &repository);
-        FAIL() << "accepted";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(),
-                     "The new version cannot be downloaded: its file name \"..\" is not a plain "
-                     "file name.");
-    }
-}
-
-// The installer hand-over --------------------------------------------------------
-
-class InstallerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FPrevious = SetShellOpenFunction([this](const QUrl& target) {
-            Opened.push_back(target);
-            return OpenSucceeds;
-        });
-    }
-    void TearDown() override { SetShellOpenFunction(FPrevious); }
-
-    fs::path Temporary() const { return TemporaryPackageFile(TempDirText(Dir)); }
-    fs::path Final() const { return FinalPackageFile(TempDirText(Dir)); }
-    QUrl FinalURL() const { return QUrl::fromLocalFile(QString::fromStdString(Final().string())); }
-    TInstallResult Install() { return RunInstaller(TempDirText(Dir)); }
-
-    test::TempDir Dir;
-    OfferedProduct Offer{"https://downloads.example", "setup.run", 1};
-    std::vector<QUrl> Opened;
-    bool OpenSucceeds = true;
-
-private:
-    TShellOpenFunction FPrevious;
-};
-
-TEST_F(InstallerTest, MovesThePackageOverAnOldOneAndOpensIt) {
-    WriteFile(Final(), "old package");
-    WriteFile(Temporary(), "new package");
-    const TInstallResult result = Install();
-    EXPECT_TRUE(result.Started);
-    EXPECT_TRUE(result.Reason.empty());
-    EXPECT_FALSE(fs::exists(Temporary()));
-    EXPECT_EQ(Contents(Final()), "new package");
-    ASSERT_EQ(Opened.size(), 1u);
-    EXPECT_EQ(Opened[0], FinalURL());
-}
-
-TEST_F(InstallerTest, FailedMoveKeepsTheTemporaryFileAndOpensNothing) {
-    WriteFile(Temporary(), "package");
-    fs::create_directory(Final());  // a non-empty directory is never replaced
-    WriteFile(Final() / "inside", "x");
-    const TInstallResult result = Install();
-    EXPECT_FALSE(result.Started);
-    EXPECT_TRUE(result.PackageKept);
-    EXPECT_TRUE(QString::fromStdU16String(result.Reason)
-                    .startsWith("The downloaded package could not be made ready"))
-        << QString::fromStdU16String(result.Reason).toStdString();
-    EXPECT_TRUE(QString::fromStdU16String(result.Reason)
-                    .contains(QString::fromStdString(Final().string())));
-    EXPECT_EQ(Contents(Temporary()), "package");
-    EXPECT_TRUE(Opened.empty());
-}
-
-TEST_F(InstallerTest, NoPackageAtAllIsReportedNotOpened) {
-    const TInstallResult result = Install();
-    EXPECT_FALSE(result.Started);
-    EXPECT_FALSE(result.PackageKept);
-    EXPECT_TRUE(QString::fromStdU16String(result.Reason).contains("is missing"))
-        << QString::fromStdU16String(result.Reason).toStdString();
-    EXPECT_TRUE(Opened.empty());
-}
-
-// An open that fails leaves the package under its final name; the next try
-// finds no temporary file and opens that one instead of losing it.
-TEST_F(InstallerTest, FailedOpenKeepsTheFinalFileForTheNextTry) {
-    WriteFile(Temporary(), "package");
-    OpenSucceeds = false;
-    const TInstallResult failed = Install();
-    EXPECT_FALSE(failed.Started);
-    EXPECT_TRUE(failed.PackageKept);
-    EXPECT_TRUE(QString::fromStdU16String(failed.Reason).contains("could not be opened"))
-        << QString::fromStdU16String(failed.Reason).toStdString();
-    EXPECT_EQ(Contents(Final()), "package");
-
-    OpenSucceeds = true;
-    const TInstallResult retried = Install();
-    EXPECT_TRUE(retried.Started);
-    EXPECT_EQ(Contents(Final()), "package");
-    ASSERT_EQ(Opened.size(), 2u);
-    EXPECT_EQ(Opened[1], FinalURL());
 }
 
 }  // namespace

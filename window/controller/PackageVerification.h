@@ -7,8 +7,6 @@
 // window fetches the signature (TSignatureFetch) and hands the text in.
 #pragma once
 
-#include <QString>
-
 #include <optional>
 #include <string>
 

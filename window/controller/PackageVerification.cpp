@@ -1,4 +1,4 @@
-#include "frontend/qt/controller/PackageVerification.h"
+#include "window/controller/PackageVerification.h"
 
 #include <filesystem>
 #include <iostream>
@@ -6,10 +6,11 @@
 
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
-#include "frontend/qt/controller/PackageTransfer.h"
 #include "signature/MinisignFormat.h"
 #include "signature/PackageSignature.h"
 #include "signature/TrustedComment.h"
+#include "window/controller/PackageTransfer.h"
+#include "window/controller/TextTemplates.h"
 #include "window/download/CacheFiles.h"
 #include "window/download/ResumeRecord.h"
 
@@ -53,7 +54,7 @@ std::string_view ReasonText(TSignatureFault fault) {
 
 // The user reads the reason in the window's language; the English detail,
 // which names files and keys, goes to the log.
-QString Reason(TSFTranslateRepository* repository, const TSignatureError& error) {
+std::u16string Reason(TSFTranslateRepository* repository, const TSignatureError& error) {
     std::cerr << "vantrel: package not verified: " << error.what() << "\n";
     return FormatMessage(repository, ReasonText(error.Fault), {});
 }
@@ -102,12 +103,10 @@ TVerification VerifyDownloadedPackage(const std::string& tempDir, const std::str
         // stays for another try once the key is mended.
         const bool worthless = e.Fault != TSignatureFault::KeyUnusable;
         verification.Outcome = worthless ? TVerifyOutcome::Rejected : TVerifyOutcome::Unavailable;
-        const QString reason = Reason(repository, e);
-        verification.Reason =
-            FormatMessage(repository,
-                          !worthless ? UnavailableText(atInstall) : texts::kPackageNotVerified,
-                          {reason})
-                .toStdU16String();
+        const std::u16string reason = Reason(repository, e);
+        verification.Reason = FormatMessage(
+            repository, !worthless ? UnavailableText(atInstall) : texts::kPackageNotVerified,
+            {reason});
     }
     return verification;
 }
@@ -115,10 +114,9 @@ TVerification VerifyDownloadedPackage(const std::string& tempDir, const std::str
 TVerification SignatureUnavailable(const std::string& url, bool atInstall,
                                    TSFTranslateRepository* repository) {
     TVerification verification;
-    const QString reason =
-        FormatMessage(repository, texts::kReasonSignatureNotFetched, {QString::fromLocal8Bit(url)});
-    verification.Reason =
-        FormatMessage(repository, UnavailableText(atInstall), {reason}).toStdU16String();
+    const std::u16string reason =
+        FormatMessage(repository, texts::kReasonSignatureNotFetched, {LocalText(url)});
+    verification.Reason = FormatMessage(repository, UnavailableText(atInstall), {reason});
     return verification;
 }
 

@@ -1,21 +1,20 @@
-#include "frontend/qt/controller/PackageTransfer.h"
+#include "window/controller/PackageTransfer.h"
 
-#include <QUrl>
-
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
-#include <vector>
 
 #include "core/BuildConfig.h"
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
-#include "frontend/qt/controller/ShellOpen.h"
-#include "frontend/qt/download/IEDownload.h"
 #include "i18n/SFTranslateRepository.h"
+#include "i18n/UnicodeText.h"
 #include "protocol/HttpGet.h"
 #include "window/controller/PackageNames.h"
 #include "window/controller/TextTemplates.h"
+#include "window/controller/WebAddress.h"
+#include "window/download/IEDownload.h"
 
 namespace vantrel {
 namespace {
@@ -32,20 +31,20 @@ bool IsPlainFileName(const std::string& name) {
            name.find_first_of(std::string("/\0", 2)) == std::string::npos;
 }
 
-QString PathText(const std::string& path) {
-    return QString::fromLocal8Bit(path);
-}
-
 // What the server sent, for a message box: a NUL would cut the message short
-// and a line break could fake a line of its own.
-QString ServerText(const std::string& text) {
-    QString shown = QString::fromLocal8Bit(text);
-    for (QChar& c : shown) {
-        if (c.category() == QChar::Other_Control) {
-            c = QChar::ReplacementCharacter;
-        }
+// and a line break could fake a line of its own, so every control character
+// (C0, DEL and C1) shows as a replacement character.
+std::u16string ServerText(const std::string& text) {
+    std::u16string shown = LocalText(text);
+    for (char16_t& c : shown) {
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+            c = u'\uFFFD';
     }
     return shown;
+}
+
+std::runtime_error MessageError(const std::u16string& message) {
+    return std::runtime_error(unicode::Utf16ToUtf8Lenient(message));
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -53,38 +52,25 @@ bool IsRegularFile(const std::string& path) {
     return fs::is_regular_file(path, error);
 }
 
-// The final file after the move; the reason for the user when it failed.
-QString MoveToFinalName(const std::string& temporary, const std::string& final,
-                        TSFTranslateRepository* repository) {
+// Empty after the move; the reason for the user when it failed.
+std::u16string MoveToFinalName(const std::string& temporary, const std::string& final,
+                               TSFTranslateRepository* repository) {
     // rename() replaces an old final file in the same step, so there is no
     // moment at which the old one is gone and the new one not yet in place.
     std::error_code error;
     fs::rename(temporary, final, error);
-    if (!error) {
+    if (!error)
         return {};
-    }
-    const QString detail =
-        PathText(final) + QStringLiteral(": ") + QString::fromLocal8Bit(error.message());
+    const std::u16string detail = LocalText(final) + u": " + LocalText(error.message());
     return FormatMessage(repository, texts::kPackageMoveFailed, {detail});
 }
 
 }  // namespace
 
-QString FormatMessage(TSFTranslateRepository* repository, std::string_view text,
-                      const std::vector<QString>& values) {
-    const std::string key(text);
-    QString message =
-        repository ? QString::fromStdU16String(repository->Translate(key)) : QString();
-    if (message.isEmpty()) {
-        // An entry without this language's text translates to nothing; a
-        // message box must still say something.
-        message = QString::fromUtf8(key);
-    }
-    std::vector<std::u16string> wide;
-    wide.reserve(values.size());
-    for (const QString& value : values)
-        wide.push_back(value.toStdU16String());
-    return QString::fromStdU16String(FormatText(message.toStdU16String(), wide));
+std::u16string FormatMessage(TSFTranslateRepository* repository, std::string_view text,
+                             const std::vector<std::u16string>& values) {
+    return MessageText(repository ? repository->Translate(std::string(text)) : std::u16string(),
+                       text, values);
 }
 
 std::string DownloadCompleteURL() {
@@ -118,15 +104,12 @@ void ConfigurePackageDownload(TIEDownload& download) {
 }
 
 void CheckPackageURL(const std::string& url, TSFTranslateRepository* repository) {
-    if (!IsWebAddress(QUrl(QString::fromLocal8Bit(url)))) {
-        throw std::runtime_error(
-            FormatMessage(repository, texts::kPackageAddressNotWeb, {ServerText(url)})
-                .toStdString());
-    }
+    if (!IsWebAddress(url))
+        throw MessageError(
+            FormatMessage(repository, texts::kPackageAddressNotWeb, {ServerText(url)}));
     if (!IsPlainFileName(AvailableProduct.FileName)) {
-        throw std::runtime_error(FormatMessage(repository, texts::kPackageNameNotPlain,
-                                               {ServerText(AvailableProduct.FileName)})
-                                     .toStdString());
+        throw MessageError(FormatMessage(repository, texts::kPackageNameNotPlain,
+                                         {ServerText(AvailableProduct.FileName)}));
     }
 }
 
@@ -137,27 +120,26 @@ void NotifyDownloadComplete() {
     HttpGet(DownloadCompleteURL(), answer, kNoticeDeadlineMs);
 }
 
-TInstallResult RunInstaller(const std::string& tempDir, TSFTranslateRepository* repository) {
+TInstallResult RunInstaller(const std::string& tempDir, const TOpenFileFunction& open,
+                            TSFTranslateRepository* repository) {
     const std::string temporary = TemporaryPackageFile(tempDir);
     const std::string final = FinalPackageFile(tempDir);
     TInstallResult result;
     if (IsRegularFile(temporary)) {
-        result.Reason = MoveToFinalName(temporary, final, repository).toStdU16String();
+        result.Reason = MoveToFinalName(temporary, final, repository);
         if (!result.Reason.empty()) {
             result.PackageKept = true;  // the temporary file is untouched
             return result;
         }
     } else if (!IsRegularFile(final)) {
-        result.Reason = FormatMessage(repository, texts::kPackageMissing, {PathText(temporary)})
-                            .toStdU16String();
+        result.Reason = FormatMessage(repository, texts::kPackageMissing, {LocalText(temporary)});
         return result;
     }
     // Here the final file holds the package: just moved, or moved by an
     // earlier try whose open failed.
     result.PackageKept = true;
-    if (!ShellOpen(QUrl::fromLocalFile(PathText(final)))) {
-        result.Reason = FormatMessage(repository, texts::kPackageOpenFailed, {PathText(final)})
-                            .toStdU16String();
+    if (!open(final)) {
+        result.Reason = FormatMessage(repository, texts::kPackageOpenFailed, {LocalText(final)});
         return result;
     }
     result.Started = true;
