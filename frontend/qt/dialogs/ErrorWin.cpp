@@ -9,18 +9,17 @@
 
 #include <cstdint>
 
-#include "core/BuildConfig.h"
 #include "core/SourceTexts.h"
 #include "core/iProcs.h"
 #include "frontend/qt/dialogs/Pictures.h"
 #include "frontend/qt/i18n/FormTranslation.h"
+#include "window/error/ErrorText.h"
 
 namespace vantrel {
 
 namespace {
 
 constexpr TColor kLogoFrameColor = 0xFFBCBC;
-const char* const kCrLf = "\r\n";
 
 QFont DialogFont(bool bold) {
     QFont font(QStringLiteral("Tahoma"));
@@ -170,31 +169,13 @@ void TfErrorDlg::FormShow() {
 }
 
 void TfErrorDlg::ShowError(const std::string& text) {
-    const auto translate = [this](const std::string& line) {
-        return QString::fromStdU16String(Repository->Translate(line));
-    };
-    lbError->setText(QString());
-    std::string::size_type lineEnd = text.find(kCrLf);
-    if (lineEnd == std::string::npos) {
-        lbErrorTitle->setText(translate(std::string(texts::kErrorTitle)));
-        lbError->setText(translate(text));
-        return;
-    }
-    // The heading is the server's or the query's own wording: never looked up.
-    lbErrorTitle->setText(QString::fromLocal8Bit(text.substr(0, lineEnd)));
-    std::string rest = text.substr(lineEnd + 2);
-    QString message;
-    while ((lineEnd = rest.find(kCrLf)) != std::string::npos) {
-        message += translate(rest.substr(0, lineEnd)) + QString::fromLatin1(kCrLf);
-        rest.erase(0, lineEnd + 2);
-    }
-    if (!rest.empty())
-        message += translate(rest);
-    lbError->setText(message);
+    const TErrorText shown = ErrorTextFor(text, *Repository);
+    lbErrorTitle->setText(QString::fromStdU16String(shown.Heading));
+    lbError->setText(QString::fromStdU16String(shown.Message));
 }
 
 QUrl TfErrorDlg::DownloadPageURL() {
-    return QUrl(QString::fromLocal8Bit(VendorWebSite() + "/download.php"));
+    return QUrl(QString::fromLocal8Bit(vantrel::DownloadPageURL()));
 }
 
 void TfErrorDlg::lbWWWSiteClick() {

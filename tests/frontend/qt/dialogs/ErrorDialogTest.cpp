@@ -43,35 +43,13 @@ protected:
     std::u16string FSavedLanguage;
 };
 
-struct TShowErrorCase {
-    const char* Name;
-    std::string Text;
-    QString Heading;
-    QString Message;
-};
-
-TEST_F(ErrorDialogTest, ShowErrorSplitsHeadingAndTranslatesEachLine) {
-    const TShowErrorCase cases[] = {
-        {"no line break", "Line B", QStringLiteral("Fehler"), QStringLiteral("Zeile B")},
-        {"three lines", "Heading\r\nLine B\r\nLine C", QStringLiteral("Heading"),
-         QStringLiteral("Zeile B\r\nZeile C")},
-        {"trailing line break", "Heading\r\nLine B\r\n", QStringLiteral("Heading"),
-         QStringLiteral("Zeile B\r\n")},
-        {"empty middle line", "Heading\r\n\r\nLine C", QStringLiteral("Heading"),
-         QStringLiteral("\r\nZeile C")},
-        {"heading only", "Heading\r\n", QStringLiteral("Heading"), QString()},
-        {"untranslated line", "Heading\r\nNot in the dictionary", QStringLiteral("Heading"),
-         QStringLiteral("Not in the dictionary")},
-        {"lone line feed is no break", "Heading\nLine B", QStringLiteral("Fehler"),
-         QStringLiteral("Heading\nLine B")},
-    };
+// How the text is split and translated is the window core's (ErrorText);
+// here the labels show it.
+TEST_F(ErrorDialogTest, ShowErrorPutsTheHeadingAndTheTranslatedLinesInTheLabels) {
     TfErrorDlg dialog;
-    for (const TShowErrorCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        dialog.ShowError(c.Text);
-        EXPECT_EQ(dialog.lbErrorTitle->text(), c.Heading);
-        EXPECT_EQ(dialog.lbError->text(), c.Message);
-    }
+    dialog.ShowError("Heading\r\nLine B\r\nLine C");
+    EXPECT_EQ(dialog.lbErrorTitle->text(), QStringLiteral("Heading"));
+    EXPECT_EQ(dialog.lbError->text(), QStringLiteral("Zeile B\r\nZeile C"));
 }
 
 TEST_F(ErrorDialogTest, TheFormIsTranslatedFromTheDictionaryBesideTheProgram) {
