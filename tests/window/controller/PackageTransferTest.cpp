@@ -99,7 +99,7 @@ TEST(CheckPackageURL, MessageIsTranslatedBeforeTheAddressGoesIn) {
 
 // The installer hand-over --------------------------------------------------------
 
-class InstallerTest : public ::testing::Test {
+class HandOverTest : public ::testing::Test {
 protected:
     std::string TempDirText() const { return Dir.path().string() + "/"; }
     fs::path Temporary() const { return TemporaryPackageFile(TempDirText()); }
@@ -120,7 +120,7 @@ protected:
     bool OpenSucceeds = true;
 };
 
-TEST_F(InstallerTest, MovesThePackageOverAnOldOneAndOpensIt) {
+TEST_F(HandOverTest, MovesThePackageOverAnOldOneAndOpensIt) {
     test::WriteFile(Final(), "old package");
     test::WriteFile(Temporary(), "new package");
     const TInstallResult result = Install();
@@ -131,7 +131,7 @@ TEST_F(InstallerTest, MovesThePackageOverAnOldOneAndOpensIt) {
     EXPECT_EQ(Opened, std::vector<std::string>{Final().string()});
 }
 
-TEST_F(InstallerTest, FailedMoveKeepsTheTemporaryFileAndOpensNothing) {
+TEST_F(HandOverTest, FailedMoveKeepsTheTemporaryFileAndOpensNothing) {
     test::WriteFile(Temporary(), "package");
     fs::create_directory(Final());  // a non-empty directory is never replaced
     test::WriteFile(Final() / "inside", "x");
@@ -145,7 +145,7 @@ TEST_F(InstallerTest, FailedMoveKeepsTheTemporaryFileAndOpensNothing) {
     EXPECT_TRUE(Opened.empty());
 }
 
-TEST_F(InstallerTest, NoPackageAtAllIsReportedNotOpened) {
+TEST_F(HandOverTest, NoPackageAtAllIsReportedNotOpened) {
     const TInstallResult result = Install();
     EXPECT_FALSE(result.Started);
     EXPECT_FALSE(result.PackageKept);
@@ -155,7 +155,7 @@ TEST_F(InstallerTest, NoPackageAtAllIsReportedNotOpened) {
 
 // An open that fails leaves the package under its final name; the next try
 // finds no temporary file and opens that one instead of losing it.
-TEST_F(InstallerTest, FailedOpenKeepsTheFinalFileForTheNextTry) {
+TEST_F(HandOverTest, FailedOpenKeepsTheFinalFileForTheNextTry) {
     test::WriteFile(Temporary(), "package");
     OpenSucceeds = false;
     const TInstallResult failed = Install();
