@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <deque>
 #include <map>
 #include <stdexcept>
@@ -383,16 +385,33 @@ TEST_F(MainControllerTest, ARefusedAddressPausesWithAMessageAndNothingToWaitFor)
 }
 
 TEST_F(MainControllerTest, AFileThatCannotBeWrittenPausesAndSaysWhy) {
-    UpdateState.Status = StatusDownloading;
-    Start();
-    --Services.Requests;
-    Controller.TransferComplete(
-        {platform::STG_E_CANTSAVE, 200, std::nullopt, cache::TWriteFailure::DiskFull});
-    EXPECT_TRUE(View.Messages.empty());  // not inside the component's event
-    View.RunLoop();
-    ASSERT_EQ(View.Messages.size(), 1u);
-    EXPECT_NE(View.Messages[0].find(u"/cache/vantrel/"), std::u16string::npos);
-    EXPECT_NE(View.Messages[0].find(u"disk is full"), std::u16string::npos);
+    struct TRow {
+        int Error;  // what the write failed with
+        std::u16string Reason;
+    };
+    const TRow rows[] = {
+        {ENOSPC, u"The disk is full."},
+        {EFBIG, u"The disk is full."},
+        {EROFS, u"The folder cannot be written to."},
+        {EACCES, u"The folder cannot be written to."},
+        {EIO, u"The file could not be written."},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Error);
+        TWindow window;
+        auto& [view, services, controller] = window;
+        UpdateState.Status = StatusDownloading;
+        controller.Start("/cache/vantrel", "");
+        --services.Requests;
+        controller.TransferComplete(
+            {platform::STG_E_CANTSAVE, 200, std::nullopt, cache::ClassifyWriteFailure(row.Error)});
+        EXPECT_TRUE(view.Messages.empty());  // not inside the component's event
+        view.RunLoop();
+        ASSERT_EQ(view.Messages.size(), 1u);
+        EXPECT_NE(view.Messages[0].find(u"/cache/vantrel/"), std::u16string::npos);
+        EXPECT_NE(view.Messages[0].find(row.Reason), std::u16string::npos);
+        EXPECT_EQ(view.Caption, u"Vantrel - Paused");
+    }
 }
 
 // ---- The signature check ------------------------------------------------------
