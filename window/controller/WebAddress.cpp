@@ -2,6 +2,9 @@
 
 #include <cstddef>
 
+#include "i18n/UnicodeText.h"
+#include "window/controller/TextTemplates.h"
+
 namespace vantrel {
 namespace {
 
@@ -76,6 +79,25 @@ bool IsHostAndPort(std::string_view authority) {
     return IsRegisteredName(authority.substr(0, colon)) && IsPort(authority.substr(colon + 1));
 }
 
+// White space as the windows' text handling knows it: the ASCII controls
+// from tab to carriage return, the space, NEL, no-break space and the
+// Unicode space, line and paragraph separators.
+bool IsWhiteSpace(char16_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+           c == 0x205F || c == 0x3000;
+}
+
+std::u16string Trimmed(std::u16string text) {
+    std::size_t end = text.size();
+    while (end > 0 && IsWhiteSpace(text[end - 1]))
+        --end;
+    std::size_t begin = 0;
+    while (begin < end && IsWhiteSpace(text[begin]))
+        ++begin;
+    return text.substr(begin, end - begin);
+}
+
 }  // namespace
 
 bool IsWebAddress(std::string_view address) {
@@ -93,6 +115,13 @@ bool IsWebAddress(std::string_view address) {
     if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos)
         authority.remove_prefix(at + 1);
     return IsHostAndPort(authority);
+}
+
+std::optional<std::string> WebSiteAddress(std::string_view url) {
+    std::string address = unicode::Utf16ToUtf8Lenient(Trimmed(LocalText(url)));
+    if (address.empty() || !IsWebAddress(address))
+        return std::nullopt;
+    return address;
 }
 
 }  // namespace vantrel

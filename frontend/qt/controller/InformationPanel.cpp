@@ -5,6 +5,8 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "frontend/qt/controller/MainWindowLook.h"
 #include "frontend/qt/controller/ScrollBox.h"
@@ -114,7 +116,7 @@ void TInformationPanel::miCopyTextClick() {
 }
 
 bool ShowsWebSite(const std::string& url) {
-    return !url.empty() && IsWebAddress(FromLocal8Bit(url).trimmed().toStdString());
+    return WebSiteAddress(url).has_value();
 }
 
 QString WebSiteHint(const QString& format, const std::string& url) {
@@ -130,9 +132,8 @@ QString PlainToolTip(const QString& text) {
 }
 
 bool OpenURL(const std::string& address) {
-    if (!ShowsWebSite(address))
-        return false;
-    return ShellOpen(QUrl(FromLocal8Bit(address).trimmed()));
+    const std::optional<std::string> site = WebSiteAddress(address);
+    return site && ShellOpen(QUrl(QString::fromStdString(*site)));
 }
 
 }  // namespace vantrel

@@ -51,6 +51,12 @@ TEST(WebAddress, OnlyHttpAndHttpsWithAHostPass) {
         EXPECT_EQ(IsWebAddress(row.Address), row.Web) << row.Address;
 }
 
+TEST(WebAddress, TheWebSiteIsShownWithoutTheSpaceAroundIt) {
+    EXPECT_EQ(WebSiteAddress(" https://orbisk.example/ \t\r\n"), "https://orbisk.example/");
+    EXPECT_EQ(WebSiteAddress("   "), std::nullopt);
+    EXPECT_EQ(WebSiteAddress(" file:///usr/bin/xterm"), std::nullopt);
+}
+
 std::string RefusalOf(const std::string& url, TSFTranslateRepository* repository = nullptr) {
     try {
         CheckPackageURL(url, repository);
