@@ -17,11 +17,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::string ReadText(const std::filesystem::path& file) {
-    const Bytes bytes = test::ReadFile(file);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 TEST(RegistryText, ParsesEveryValueFormat) {
     const TRegistryFile file = ParseRegistryText(
         "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
@@ -221,8 +216,8 @@ TEST_F(RegistryStoreFile, ADamagedStoreIsKeptAsideAndRepairedAtTheNextChange) {
     ASSERT_EQ(names.size(), 4u) << ::testing::PrintToString(names);
     EXPECT_TRUE(names[1].starts_with("user.reg.damaged-")) << names[1];
     EXPECT_EQ(names[2], names[1] + "-1");
-    EXPECT_EQ(ReadText(FFile.parent_path() / names[1]), damaged);
-    EXPECT_EQ(ReadText(FFile.parent_path() / names[2]), damaged);
+    EXPECT_EQ(test::ReadFileText(FFile.parent_path() / names[1]), damaged);
+    EXPECT_EQ(test::ReadFileText(FFile.parent_path() / names[2]), damaged);
     EXPECT_NE(notices[1].find(names[2]), std::string::npos) << notices[1];
 }
 

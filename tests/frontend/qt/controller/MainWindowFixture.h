@@ -183,10 +183,6 @@ protected:
     }
     std::filesystem::path Partial() const { return CacheFile("setup.bin.tmp"); }
     std::filesystem::path Final() const { return CacheFile("setup.bin"); }
-    std::string Contents(const std::filesystem::path& path) const {
-        const auto bytes = ReadFile(path);
-        return std::string(bytes.begin(), bytes.end());
-    }
 
     // No transfer runs and none is still to report its end.
     // No transfer runs, none is still reporting its end, and no finished

@@ -156,7 +156,7 @@ protected:
         const fs::path file = Scratch / ("signed" + std::to_string(++FSigned));
         WriteFile(file, data);
         MinisignSign(keys, file, comment);
-        return Contents(file.string() + ".minisig");
+        return ReadFileText(file.string() + ".minisig");
     }
 
     void Run(const TRow& row) {
@@ -200,7 +200,7 @@ protected:
         // Settled: no transfer, and the signature check has run.
         ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
         if (row.Trap == TTrap::LinkedPartial) {
-            EXPECT_EQ(Contents(victim), *row.PartialBefore);
+            EXPECT_EQ(ReadFileText(victim), *row.PartialBefore);
             EXPECT_FALSE(fs::is_symlink(Partial()));
         }
 
@@ -219,7 +219,7 @@ protected:
                 break;
         }
         if (row.FileAfter)
-            EXPECT_TRUE(fs::exists(Partial()) && Contents(Partial()) == *row.FileAfter);
+            EXPECT_TRUE(fs::exists(Partial()) && ReadFileText(Partial()) == *row.FileAfter);
         else
             EXPECT_FALSE(fs::exists(Partial()));
         EXPECT_EQ(Notices() - NoticeBase, row.Notice ? 1u : 0u);
@@ -244,7 +244,7 @@ protected:
         }
         // Only a release the vendor signed, and the one this row downloaded.
         for (const QUrl& opened : Opened) {
-            const std::string installed = Contents(opened.toLocalFile().toStdString());
+            const std::string installed = ReadFileText(opened.toLocalFile().toStdString());
             EXPECT_TRUE(installed == kPackage || installed == kOther);
             EXPECT_TRUE(row.FileAfter && installed == *row.FileAfter);
         }

@@ -260,7 +260,7 @@ TEST_F(MainWindowStates, InstallationReplacesAnOldFinalFileOpensItAndEnds) {
     QTest::mouseClick(w.btnCommand, Qt::LeftButton);
     ASSERT_EQ(Opened.size(), 1u);
     EXPECT_EQ(Opened[0], QUrl::fromLocalFile(QString::fromStdString(Final().string())));
-    EXPECT_EQ(Contents(Final()), "the new package");
+    EXPECT_EQ(ReadFileText(Final()), "the new package");
     EXPECT_FALSE(std::filesystem::exists(Partial()));
     EXPECT_EQ(UpdateState.Status, StatusNone);
     EXPECT_EQ(closed.count(), 1);

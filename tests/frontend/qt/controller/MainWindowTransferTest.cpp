@@ -84,7 +84,7 @@ TEST_F(MainWindowTransfer, FreshDownloadDropsTheOldPartialFileAndEndsDownloaded)
     const auto requests = PackageRequests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].Header("Range"), "");
-    EXPECT_EQ(Contents(Partial()), Server.Package());
+    EXPECT_EQ(ReadFileText(Partial()), Server.Package());
     ASSERT_FALSE(Seen.empty());
     EXPECT_TRUE(kDownloadingCaption.match(Seen.front().Caption).hasMatch())
         << Seen.front().Caption.toStdString();
@@ -125,7 +125,7 @@ TEST_F(MainWindowTransfer, InterruptedDownloadResumesAtCreationFromTheBytesOnDis
     // The whole package's progress, not just this transfer's.
     EXPECT_EQ(Seen.front().Max, kPackageBytes);
     EXPECT_GT(Seen.front().Progress, 1000u);
-    EXPECT_EQ(Contents(Partial()), Server.Package());
+    EXPECT_EQ(ReadFileText(Partial()), Server.Package());
 }
 
 TEST_F(MainWindowTransfer, DownloadOfAnUnknownVersionResumesToo) {
@@ -163,7 +163,7 @@ TEST_F(MainWindowTransfer, CompleteFileAnswered416EntersTheDownloadedStateTwice)
     EXPECT_EQ(Notices(), 2u);
     EXPECT_FALSE(fTrayPopupWindow.isNull());
     EXPECT_EQ(w.Controller().btnCommandOnClick(), TMainAction::Install);
-    EXPECT_EQ(Contents(Partial()), Server.Package());
+    EXPECT_EQ(ReadFileText(Partial()), Server.Package());
 }
 
 TEST_F(MainWindowTransfer, PauseAndResumeContinueTheSameFile) {
@@ -204,7 +204,7 @@ TEST_F(MainWindowTransfer, PauseAndResumeContinueTheSameFile) {
     EXPECT_EQ(requests[0].Header("Range"), "");
     EXPECT_EQ(requests[1].Header("Range"), "bytes=" + std::to_string(firstPart) + "-");
     EXPECT_NE(requests[2].Header("Range"), "");
-    EXPECT_EQ(Contents(Partial()), Server.Package());
+    EXPECT_EQ(ReadFileText(Partial()), Server.Package());
 }
 
 TEST_F(MainWindowTransfer, QuitDuringATransferWaitsForTheAbortAndKeepsTheDownload) {
@@ -237,12 +237,12 @@ TEST_F(MainWindowTransfer, TemporaryDirectoryOthersCouldPlantFilesInIsNeverUsed)
     UpdateState.DownloadingVersion = kInstalledVersion;  // stale: would be deleted
     TMessageBoxAnswerer answerer;
     TfVantrelMain& w = Create();
-    EXPECT_EQ(Contents(elsewhere / "setup.bin.tmp"), "planted");
+    EXPECT_EQ(ReadFileText(elsewhere / "setup.bin.tmp"), "planted");
     QTest::mouseClick(w.btnCommand, Qt::LeftButton);
     EXPECT_EQ(answerer.Texts.size(), 1u);
     EXPECT_TRUE(PackageRequests().empty());
     EXPECT_EQ(w.btnCommand->text(), QStringLiteral("Resume"));
-    EXPECT_EQ(Contents(elsewhere / "setup.bin.tmp"), "planted");
+    EXPECT_EQ(ReadFileText(elsewhere / "setup.bin.tmp"), "planted");
 }
 
 }  // namespace

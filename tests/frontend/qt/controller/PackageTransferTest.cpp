@@ -29,13 +29,8 @@ using platform::E_ABORT;
 using platform::S_OK;
 using test::kPackageSize;
 using test::OfferedProduct;
-using test::ReadFile;
+using test::ReadFileText;
 using test::WriteFile;
-
-std::string Contents(const fs::path& path) {
-    const auto bytes = ReadFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
 
 // The harness sets up the window's settings itself: undone here, so that
 // what the requests show comes from ConfigurePackageDownload alone.
@@ -86,7 +81,7 @@ TEST_F(TransferTest, FreshDownloadSendsTheFixedHeadersAndNoRange) {
     ASSERT_EQ(Run.Completions.size(), 1u);
     EXPECT_EQ(CompletionActionFor(Run.Completions[0].Result, Run.Completions[0].ResponseCode),
               TCompletionAction::Downloaded);
-    EXPECT_EQ(Contents(Temporary()), Server.Package());
+    EXPECT_EQ(ReadFileText(Temporary()), Server.Package());
 }
 
 TEST_F(TransferTest, ResumeCountsTheBytesOnDiskInEveryProgress) {
@@ -102,7 +97,7 @@ TEST_F(TransferTest, ResumeCountsTheBytesOnDiskInEveryProgress) {
     ASSERT_EQ(Run.Completions.size(), 1u);
     EXPECT_EQ(Run.Completions[0].ResponseCode, 206u);
     EXPECT_EQ(CompletionActionFor(Run.Completions[0].Result, 206), TCompletionAction::Downloaded);
-    EXPECT_EQ(Contents(Temporary()), Server.Package());
+    EXPECT_EQ(ReadFileText(Temporary()), Server.Package());
 }
 
 // The range past the end is refused; the component reports that end twice
@@ -118,7 +113,7 @@ TEST_F(TransferTest, CompleteFileAnswered416IsDownloadedTwice) {
         EXPECT_EQ(CompletionActionFor(completion.Result, completion.ResponseCode),
                   TCompletionAction::Downloaded);
     }
-    EXPECT_EQ(Contents(Temporary()), Server.Package());
+    EXPECT_EQ(ReadFileText(Temporary()), Server.Package());
 }
 
 // A pause cancels the transfer: answered 206 its end changes nothing, answered

@@ -15,11 +15,6 @@ namespace {
 
 using namespace platform;
 
-std::string Read(const std::filesystem::path& path) {
-    const auto bytes = ReadFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 class DownloadTest : public ::testing::Test {
 protected:
     TFaultServer Server;
@@ -62,7 +57,7 @@ TEST_F(DownloadTest, ExistingFileIsResumedFromItsLength) {
     ASSERT_EQ(Run.Completions.size(), 1u);
     EXPECT_EQ(Run.Completions[0].Result, S_OK);
     EXPECT_EQ(Run.Completions[0].ResponseCode, 206u);
-    EXPECT_EQ(Read(File()), Server.Package());
+    EXPECT_EQ(ReadFileText(File()), Server.Package());
     // Progress covers the whole package, not just this transfer.
     const TProgressRecord* first = Run.FirstDownloading();
     ASSERT_NE(first, nullptr);
@@ -78,7 +73,7 @@ TEST_F(DownloadTest, ResumeActionRestartStartsAfreshAndAbortSendsNothing) {
     };
     ASSERT_TRUE(Run.Run(Server.URL("/pkg"), File()));
     EXPECT_EQ(Server.Requests().at(0).Header("Range"), "");
-    EXPECT_EQ(Read(File()), Server.Package());
+    EXPECT_EQ(ReadFileText(File()), Server.Package());
 
     TDownloadRun second;
     second.D.TimeOut = 50;  // would fire if it were armed
@@ -90,7 +85,7 @@ TEST_F(DownloadTest, ResumeActionRestartStartsAfreshAndAbortSendsNothing) {
     ASSERT_EQ(second.Completions.size(), 1u);
     EXPECT_EQ(second.Completions[0].Result, E_ABORT);
     EXPECT_FALSE(second.Completions[0].HasStream);
-    EXPECT_EQ(Read(File()), Server.Package());
+    EXPECT_EQ(ReadFileText(File()), Server.Package());
 }
 
 TEST_F(DownloadTest, MemoryDownloadsUseTheRangeProperty) {
@@ -113,7 +108,7 @@ TEST_F(DownloadTest, ServerThatIgnoresTheRangeGetsTheFileWrittenAnew) {
     EXPECT_EQ(Run.Completions[0].Result, S_OK);
     EXPECT_EQ(Run.Completions[0].ResponseCode, 200u);
     // Accept-Ranges says "bytes", yet a 200 is the whole package.
-    EXPECT_EQ(Read(File()), Server.Package());
+    EXPECT_EQ(ReadFileText(File()), Server.Package());
     EXPECT_EQ(Run.Progress.back().Progress, kPackageSize);
 }
 
@@ -124,7 +119,7 @@ TEST_F(DownloadTest, PartThatStartsElsewhereFailsWithoutWriting) {
     ASSERT_EQ(Run.Completions.size(), 1u);
     EXPECT_EQ(Run.Completions[0].Result, INET_E_DOWNLOAD_FAILURE);
     EXPECT_EQ(Run.Completions[0].ResponseCode, 206u);
-    EXPECT_EQ(Read(File()), partial);
+    EXPECT_EQ(ReadFileText(File()), partial);
 }
 
 TEST_F(DownloadTest, ErrorStatusesCompleteTwiceWithAbortAndNoFile) {
@@ -178,7 +173,7 @@ TEST_F(DownloadTest, CancelDuringTransferEndsWithAbortAndKeepsThePart) {
     EXPECT_EQ(Run.Completions[0].Result, E_ABORT);
     EXPECT_TRUE(Run.Completions[0].HasStream);
     EXPECT_EQ(Run.Completions[0].ResponseCode, 200u);
-    const std::string part = Read(File());
+    const std::string part = ReadFileText(File());
     EXPECT_GT(part.size(), 0u);
     EXPECT_LT(part.size(), kBigSize);
     EXPECT_EQ(part, Server.Big().substr(0, part.size()));
@@ -264,7 +259,7 @@ TEST_F(DownloadTest, CredentialsAnswerTheServersChallenge) {
     ASSERT_TRUE(Run.Run(Server.URL("/auth"), File()));
     ASSERT_EQ(Run.Completions.size(), 1u);
     EXPECT_EQ(Run.Completions[0].Result, S_OK);
-    EXPECT_EQ(Read(File()), Server.Package());
+    EXPECT_EQ(ReadFileText(File()), Server.Package());
 
     TDownloadRun wrong;
     wrong.D.Username = "user";
@@ -285,7 +280,7 @@ TEST_F(DownloadTest, ExtraInfoExtendsAGetAndAuthenticateHandlerWins) {
     ASSERT_TRUE(Run.Run(Server.URL("/auth"), File()));
     EXPECT_EQ(Server.Requests().at(0).target, "/auth?channel=beta");
     EXPECT_EQ(Run.Completions.at(0).Result, S_OK);
-    EXPECT_EQ(Read(File()), Server.Package());
+    EXPECT_EQ(ReadFileText(File()), Server.Package());
 }
 
 TEST_F(DownloadTest, RedirectIsReportedAndFollowed) {
@@ -293,7 +288,7 @@ TEST_F(DownloadTest, RedirectIsReportedAndFollowed) {
     const auto statuses = Run.StatusesSeen();
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), 3u), statuses.end());
     EXPECT_EQ(Run.Completions.at(0).Result, S_OK);
-    EXPECT_EQ(Read(File()), Server.Package());
+    EXPECT_EQ(ReadFileText(File()), Server.Package());
 }
 
 TEST_F(DownloadTest, WithoutAsynchronousDownloadReturnsWhenDone) {
@@ -302,7 +297,7 @@ TEST_F(DownloadTest, WithoutAsynchronousDownloadReturnsWhenDone) {
     ASSERT_EQ(Run.Completions.size(), 1u);
     EXPECT_EQ(Run.Completions[0].Result, S_OK);
     EXPECT_EQ(Run.D.RequestCount(), 0u);
-    EXPECT_EQ(Read(File()), Server.Package());
+    EXPECT_EQ(ReadFileText(File()), Server.Package());
 }
 
 TEST_F(DownloadTest, DataHandlerMayReplaceTheBuffer) {
@@ -321,7 +316,7 @@ TEST_F(DownloadTest, DataHandlerMayReplaceTheBuffer) {
     for (char& c : expected) {
         c = static_cast<char>(~c);
     }
-    EXPECT_EQ(Read(File()), expected);
+    EXPECT_EQ(ReadFileText(File()), expected);
     EXPECT_EQ(Run.Completions.at(0).Result, S_OK);
     EXPECT_GE(reads, 2u);  // every drain ends with an empty read
 }

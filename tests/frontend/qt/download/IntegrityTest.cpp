@@ -166,8 +166,7 @@ TEST(DownloadIntegrity, AdversarialAnswers) {
                 break;
         }
         if (c.FileAfter) {
-            const auto bytes = ReadFile(file);
-            EXPECT_TRUE(std::string(bytes.begin(), bytes.end()) == *c.FileAfter);
+            EXPECT_TRUE(ReadFileText(file) == *c.FileAfter);
         } else {
             EXPECT_FALSE(std::filesystem::exists(file));
         }
